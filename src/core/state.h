@@ -1,0 +1,73 @@
+// State of the client core: packet rings, pump counters, login and connection.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/packet.h"
+
+namespace zorvan {
+
+constexpr int kRingSize = 34816;  // 128 packets of 272 bytes
+
+struct HeldPacket {
+    Packet bytes{};
+    bool armed = false;
+};
+
+struct NetState {
+    std::array<std::uint8_t, kRingSize> g_SendRing{};
+    std::int32_t g_SendRead = 0, g_SendWrite = 0;
+    std::array<std::uint8_t, kRingSize> g_RecvRing{};
+    std::int32_t g_RecvRead = 0, g_RecvWrite = 0;
+    Packet g_RxPacket{};
+    std::array<std::uint8_t, 2> g_EchoBytes{};
+    std::string g_ChatText;
+    bool g_SendPending = false;
+    bool g_DataArrived = false;
+    std::int32_t g_QuietTicks = 0;
+    bool g_DirectMode = true;
+    HeldPacket g_HoldA, g_HoldB;
+    bool g_SettleHold = false;
+};
+
+struct LoginState {
+    std::string g_Account, g_LoginKey, g_ServerHost;
+    int g_ServerPort = 0;
+    int g_ConnectMode = 0;
+    std::string g_ProxyHost;
+    int g_ProxyPort = 0;
+    std::string g_ProxyUser, g_ProxyPassword;
+    std::string g_LobbyTitle, g_OwnCaption;
+    int g_PropsAllowed = 0, g_PluginParam = 0;
+    bool g_Spectator = false;
+    bool g_HiddenMode = false;
+    int g_ShortTurnTime = 1;
+    Packet g_LoginPacket{};
+    bool g_Connecting = false;
+    bool g_LoginPending = false;
+    bool g_Online = false;
+    std::string g_AdPage;
+};
+
+// Which of the six countdowns runs (only one at a time).
+enum class Countdown { Call, Counter, CounterPass, Bury, Play, Ready };
+
+struct PumpState {
+    std::int32_t g_ConnectTicks = 0, g_BlinkTicks = 0, g_WatchTicks = 0, g_PlayTicks = 0, g_ReadyTicks = 0;
+    std::int16_t g_SecondTicks = 0;
+    std::int32_t g_StallTicks = 0;
+    bool g_WatchLink = false;
+    bool g_CallTimer = false, g_CounterTimer = false, g_CounterPassTimer = false, g_BuryTimer = false,
+         g_PlayTimer = false, g_ReadyTimer = false;
+    std::int16_t g_Countdown = 0;
+    bool g_Blink = false;
+    int g_BlinkCount = 0;
+    int g_TimeoutLimit = 0, g_TimeoutCount = 0;
+    int g_ShuffleIndex = 0;
+    std::array<std::string, 4> g_ShuffleTexts;
+    bool tickActive = false;   // a tick is running (possibly inside a nested wait)
+    bool pumpWanted = false;   // whether the tick switches TimerBong on again at its end
+};
+
+}  // namespace zorvan
