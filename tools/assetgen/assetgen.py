@@ -760,9 +760,9 @@ def felt(w, h, inner, outer, pattern, seed_text):
         d.line([(x, 0), (x + h, h)], fill=pattern, width=1)
         d.line([(x + h, 0), (x, h)], fill=pattern, width=1)
     f = font(SERIF_BOLD, h * 0.1)
-    draw_text_centered(d, (0, h * 0.38, w, h * 0.62), seed_text, f, lerp(inner, (255, 255, 255), 0.12))
+    draw_text_centered(d, (0, h * 0.38, w, h * 0.62), seed_text, f, lerp(inner, (255, 255, 255), 0.07))
     d.ellipse([w / 2 - h * 0.3, h / 2 - h * 0.2, w / 2 + h * 0.3, h / 2 + h * 0.2],
-              outline=lerp(inner, (255, 255, 255), 0.15), width=2)
+              outline=lerp(inner, (255, 255, 255), 0.09), width=2)
     return img
 
 
@@ -1046,14 +1046,20 @@ def speak_box(p):
     else:           # right seat: tail to the upper right
         body = [4, 20, w - 28, h - 5]
         tail = [(w - 34, 30), (w - 2, 6), (w - 34, 56)]
-    d.rounded_rectangle(body, 18, fill=fill, outline=edge, width=2)
-    d.polygon(tail, fill=fill, outline=edge)
-    # cover the seam where the tail meets the body
-    (x0, y0), (_, _), (x1, y1) = tail
-    if p in (0, 2):
-        d.line([(x0 + 2, y0), (x1 - 2, y1)], fill=fill, width=4)
-    else:
-        d.line([(x0, y0 + 2), (x1, y1 - 2)], fill=fill, width=4)
+    # outline colour for the whole shape first, then the same shape 2 px smaller in the
+    # fill colour: the tail and the body share one outline with no seam between them
+    d.rounded_rectangle(body, 18, fill=edge)
+    d.polygon(tail, fill=edge)
+    b = [body[0] + 2, body[1] + 2, body[2] - 2, body[3] - 2]
+    d.rounded_rectangle(b, 16, fill=fill)
+    cx = sum(x for x, _ in tail) / 3
+    cy = sum(y for _, y in tail) / 3
+    inner = []
+    for x, y in tail:
+        dist = math.hypot(x - cx, y - cy)
+        k = (dist - 4.0) / dist
+        inner.append((cx + (x - cx) * k, cy + (y - cy) * k))
+    d.polygon(inner, fill=fill)
     return img
 
 
