@@ -775,7 +775,8 @@ def table_background(choice, w, h):
 def skin_strip():
     """The frame pieces, 46 x 220 px: corners 8 x 20 (top), 8 x 8 (bottom), edges between."""
     w, h = 46, 220
-    img = Image.new("RGB", (w, h))
+    # the middle of the strip is never copied; it gets the frame's base colour
+    img = Image.new("RGB", (w, h), (28, 52, 100))
     d = ImageDraw.Draw(img)
     # caption band: 20 px high
     top = vgradient(w, 20, (70, 110, 170), (28, 52, 100))
