@@ -3,12 +3,14 @@
 #include <exception>
 
 #include "core/lobby.h"
+#include "core/startup.h"
 
 namespace zorvan {
 
 Client::Client(platform::Platform& o) : os(o) {
     forms.push_back(&main);
     BuildMainForm(*this);
+    InstallCoreEvents(*this);
 }
 
 void FatalError(Client& c, const std::string& why) {

@@ -23,6 +23,7 @@ struct Client {
     NetState net;
     LoginState login;
     PumpState pump;
+    LayoutState layout;
     TableState table;
     Seats seats;
     RoundState round;

@@ -1,0 +1,9 @@
+// Sound effects and music.
+#pragma once
+
+namespace zorvan {
+struct Client;
+void InitSound(Client& c);       // the sound device and the looping background sound
+void StopSound(Client& c);       // stops music and effects
+void PlayMusicOnce(Client& c);   // the selected music, once, at full volume
+}  // namespace zorvan

