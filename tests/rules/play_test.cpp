@@ -93,7 +93,9 @@ TEST(Judgechupai, Leads) {
         const Hand h = HandOf(c.hand);
         const auto r = judgechupai(h, Raise(h, c.raised), true, LeadRecord{}, t7);
         EXPECT_EQ(r.outcome, c.out) << c.name;
-        if (c.out == Outcome::Send) EXPECT_EQ(Body(r), c.body) << c.name;
+        if (c.out == Outcome::Send) {
+            EXPECT_EQ(Body(r), c.body) << c.name;
+        }
     }
 }
 
