@@ -26,6 +26,28 @@ struct MainForm : ui::Form {
     // Window shell
     ui::Image imgDilan, imgDinglan;        // bottom and top bars
 
+    // Table and round (src/table, src/round), registered by BuildTableControls
+    ui::ControlArray<ui::Image> Tou, OK;                   // avatars, ready marks by position
+    ui::ControlArray<ui::Label> Nid, Cash, Level;          // name, coins, level by position
+    ui::Label lbwealth;                                    // the table's coin multiplier
+    ui::Image Imgwealth;
+    ui::ControlArray<ui::Label> lbfont;                    // table rules 1, 2
+    ui::Label LblShuffle;                                  // random-seat caption
+    ui::Image ImgShuffle;
+    ui::ControlArray<ui::Image> cardImage0, cardImage1, cardImage2, cardImage3;
+    ui::ControlArray<ui::Image> imgDiPai;                  // the bottom cards (0..7)
+    ui::ControlArray<ui::Image> imgJiaoZhu;                // trump-call options (0..15)
+    ui::ControlArray<ui::Image> Operation;                 // play buttons (0..4)
+    ui::ControlArray<ui::Image> Speak;                     // speech bubbles of positions 1..3
+    ui::ControlArray<ui::Image> imgDeFen;                  // point cards taken (0..23)
+    ui::Label lblDeFen;                                    // the defenders' points
+    ui::ControlArray<ui::Image> shanImage;                 // face-down fans of positions 1..3
+    ui::ControlArray<ui::Image> imgXianShiDiPai;           // call cards (0, 1)
+    ui::Image imgLocation, imgword1, imgword2, Bank, Img_fan, Img_dyn;
+    ui::Image imgKanDiPai, ImageZhuangJia, imgBaopai, imgBaopaiKuang, ImageGuo, ImageGaiPai, Imgfanzhu;
+    ui::PictureBox Picture1;                               // snapshot of the bottom stack
+    std::unique_ptr<platform::Timer> tmrJiePai;            // the deal animation
+
     // Timers of the main window
     std::unique_ptr<platform::Timer> TimerBong, TimerKeepAlive, TimerChat, TimerMusic, TimerShuffle;
 };
@@ -33,5 +55,7 @@ struct MainForm : ui::Form {
 struct Client;
 // Registers the controls of the main window (design-time layout, before start-up runs).
 void BuildMainForm(Client& c);
+// Registers the table's and the round's controls (src/table/layout.cpp).
+void BuildTableControls(Client& c);
 
 }  // namespace zorvan
