@@ -161,6 +161,7 @@ void StartUpSteps(Client& c) {
     ResetRings(c);
     l.g_HiddenMode = false;
     l.g_ShortTurnTime = 1;
+    c.table.g_Away = false;
     c.net.g_SettleHold = false;
     c.table.g_RandomSeat = false;
     l.WebBrowser2.Visible = false;
@@ -210,6 +211,7 @@ void StartUpSteps(Client& c) {
     f.AnNiu[0].Visible = true;
     f.AnNiu[0].ZOrder(0);
     CreateTableControls2(c);
+    c.table.g_TableClosed = false;  // the own seat stays 0 (unknown) until the first command 20
     // 17
     std::string why;
     if (!c.os.windows.listen(f.Caption, [&c](int msg, long w, long lp) {
@@ -366,6 +368,7 @@ void HandleLoginResult(Client& c, const Packet& p) {
     ClearSettleHold(c);
     c.round.g_RoundDealt = 0;
     c.table.g_TableOpen = true;
+    c.table.g_Away = false;
     l.g_LoginPending = false;
     switch (U8(p, 15)) {
     case 1: {
