@@ -5,9 +5,11 @@
 #include <string>
 
 #include "core/state.h"
+#include "media/images.h"
 #include "platform/platform.h"
 #include "round/state.h"
 #include "shell/main_form.h"
+#include "shell/state.h"
 #include "table/state.h"
 
 namespace zorvan {
@@ -27,6 +29,8 @@ struct Client {
     TableState table;
     Seats seats;
     RoundState round;
+    ImageTables images;
+    ShellState shell;
 
     // Every form the client has created, for the front-end and the screen dump.
     std::vector<ui::Form*> forms;

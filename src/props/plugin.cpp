@@ -9,4 +9,5 @@ void MarkScoreInfoReady(Client& c) {}                 // marks the score informa
 void PluginRecState(Client& c, int code, bool on) {}  // calls rec_state
 void PollPlugin(Client& c) {}                         // fetches and acts on the plug-in's items
 void PluginShutdown(Client& c, int how) {}            // shuts the plug-in down
+void PluginFixBuffPos(Client& c) {}                   // FixBuffPos: filled in with the plug-in bridge
 }  // namespace zorvan

@@ -10,4 +10,5 @@ void MarkScoreInfoReady(Client& c);                // command 46: the score info
 void PluginRecState(Client& c, int code, bool on);  // rec_state
 void PollPlugin(Client& c);                         // the pump's plug-in polling
 void PluginShutdown(Client& c, int how);
+void PluginFixBuffPos(Client& c);                   // FixBuffPos: the props follow the window
 }  // namespace zorvan

@@ -31,6 +31,7 @@ void BuildMainForm(Client& c) {
     f.add(f.Chat, "Chat", &f.Pic1);
     f.Chat.MaxLength = 100;
     f.Chat.FontSize = 15.75;
+    BuildShellControls(c);
     BuildTableControls(c);
 }
 

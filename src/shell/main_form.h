@@ -25,6 +25,12 @@ struct MainForm : ui::Form {
 
     // Window shell
     ui::Image imgDilan, imgDinglan;        // bottom and top bars
+    ui::ControlArray<ui::Image> ImgClose, ImgMin;  // caption buttons; 1, 2, 3 hold normal, highlighted, pressed
+    ui::Label LbMove;                      // the drag strip
+    ui::Label lcaption;                    // the caption text
+    ui::Image ImgIcon;                     // the window's icon
+    ui::Image Skin;                        // hidden: the frame pieces
+    ui::ControlArray<ui::Image> SkinPiece; // the frame as painted: 0..7 corners and edges
 
     // Table and round (src/table, src/round), registered by BuildTableControls
     ui::ControlArray<ui::Image> Tou, OK;                   // avatars, ready marks by position
@@ -57,5 +63,7 @@ struct Client;
 void BuildMainForm(Client& c);
 // Registers the table's and the round's controls (src/table/layout.cpp).
 void BuildTableControls(Client& c);
+// Registers the window shell's controls and events (src/shell/shell.cpp).
+void BuildShellControls(Client& c);
 
 }  // namespace zorvan

@@ -3,5 +3,7 @@
 
 namespace zorvan {
 struct Client;
-void PaintSkin(Client& c);  // paints the frame pieces around the window's edges
+// Paints the frame pieces around the window's edges and places the caption controls for the
+// window's current size.
+void PaintSkin(Client& c);
 }  // namespace zorvan

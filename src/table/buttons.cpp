@@ -4,4 +4,5 @@
 
 namespace zorvan {
 void ShowButtonPicture(Client& c, int button, int entry) {}  // filled in with the main buttons
+void ClearTimeoutMark(Client& c) {}  // filled in with the main buttons
 }  // namespace zorvan

@@ -220,6 +220,9 @@ public:
     Rgb BackColor = kBlack;
     FormEvents events;
     Control* focused = nullptr;
+    // Window-manager actions the core asked for; the front-end carries them out and clears them.
+    bool raiseRequested = false;  // bring the window above the other windows
+    bool moveRequested = false;   // let the user move the window with the mouse (system command 61458)
     // Set when the core asked for a change the front-end must act on (focus, z-order).
     std::uint64_t revision = 0;
 
