@@ -33,6 +33,7 @@ void BuildMainForm(Client& c) {
     f.Chat.FontSize = 15.75;
     BuildShellControls(c);
     BuildTableControls(c);
+    SizeDesignPictures(c);
 }
 
 }  // namespace zorvan

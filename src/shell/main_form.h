@@ -65,5 +65,8 @@ void BuildMainForm(Client& c);
 void BuildTableControls(Client& c);
 // Registers the window shell's controls and events (src/shell/shell.cpp).
 void BuildShellControls(Client& c);
+// Gives every image of the design that shows its picture at natural size (no Stretch) and has no
+// size yet the size of its picture, as the window designer does.
+void SizeDesignPictures(Client& c);
 
 }  // namespace zorvan

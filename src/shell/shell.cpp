@@ -103,6 +103,18 @@ void BuildShellControls(Client& c) {
     for (int i = 0; i < 8; ++i) f.SkinPiece[i].Visible = false;
 }
 
+void SizeDesignPictures(Client& c) {
+    for (ui::Control* ctl : c.main.allControls()) {
+        auto* img = dynamic_cast<ui::Image*>(ctl);
+        if (!img || img->Stretch || img->picture.empty() || img->Width > 0 || img->Height > 0) continue;
+        auto size = PictureSize(c, img->picture);
+        auto* box = dynamic_cast<ui::PictureBox*>(ctl->container());
+        const double unit = box && box->ScalePixels ? 1 : kTwips;
+        img->Width = size.width * unit;
+        img->Height = size.height * unit;
+    }
+}
+
 void PaintSkin(Client& c) {
     MainForm& f = c.main;
     const double w = f.Width, h = f.Height;

@@ -1,0 +1,172 @@
+// The Linux backends of the platform interfaces, over Qt (event loop, TCP socket, dialogs, screen)
+// and plain Unix stream sockets (the window-message bus).
+#pragma once
+#include <QElapsedTimer>
+#include <QLockFile>
+#include <QObject>
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+class QSocketNotifier;
+
+namespace zorvan::qt {
+
+// Runs after every event delivered into the core (timer tick, socket data, window message, posted
+// call, input), also inside nested waits: the renderer hangs its sync here.
+class Delivery {
+public:
+    static void setAfterEvent(std::function<void()> fn);
+    // Runs fn, then the after-event hook (once, for the outermost delivery of a nesting).
+    static void run(const std::function<void()>& fn);
+};
+
+class QtTimer : public QObject, public platform::Timer {
+public:
+    explicit QtTimer(std::function<void()> tick);
+    void setInterval(int ms) override;
+    int interval() const override { return interval_; }
+    void setEnabled(bool on) override;
+    bool enabled() const override { return enabled_; }
+
+private:
+    void restart();
+    QTimer timer_;
+    std::function<void()> tick_;
+    int interval_ = 0;
+    bool enabled_ = false;
+};
+
+class QtLoop : public platform::EventLoop {
+public:
+    QtLoop() { clock_.start(); }
+    std::int64_t nowMs() const override { return clock_.elapsed(); }
+    std::unique_ptr<platform::Timer> makeTimer(std::function<void()> tick) override;
+    // A nested event loop: other timers, socket events and input keep coming meanwhile.
+    void waitMs(int ms) override;
+    void post(std::function<void()> fn) override;
+
+private:
+    QElapsedTimer clock_;
+};
+
+// The table's TCP connection (IPv4).
+class QtSocket : public QObject, public platform::Socket {
+public:
+    QtSocket();
+    ~QtSocket() override;
+    void connect(const std::string& host, int port) override;
+    int state() const override;
+    void send(std::span<const std::uint8_t> bytes) override;
+    // Graceful: what was written still goes out; the connection is dropped after 2 s at the latest.
+    void close() override;
+    void abort() override;
+
+private:
+    void newSocket();
+    void retire();
+    QTcpSocket* sock_ = nullptr;
+    bool failed_ = false;
+};
+
+// Window messages between top-level windows of one user, one Unix stream socket per window in a
+// private folder; the socket is named by the SHA-256 of the window's caption.
+class UnixWindowBus : public platform::WindowBus {
+public:
+    UnixWindowBus();
+    ~UnixWindowBus() override;
+    bool exists(const std::string& caption) override;
+    void post(const std::string& caption, int msg, long w, long l) override;
+    bool listen(const std::string& ownCaption, std::function<long(int, long, long)> procedure,
+                std::string* error) override;
+    void stopListening() override;
+
+    // The folder: $ZORVAN_WINDOWS_DIR, else $XDG_RUNTIME_DIR/zorvan-windows, else /tmp/zorvan-windows-<uid>.
+    static std::string folderPath();
+    // Creates the folder (mode 0700) or checks it: it must be a real directory owned by this user;
+    // a looser mode of an own folder is tightened. Returns false with a reason otherwise.
+    static bool prepareFolder(const std::string& dir, std::string* error);
+    // "<first 32 hex digits of SHA-256(caption)>.sock"
+    static std::string socketName(const std::string& caption);
+    // A line "<msg> <w> <l>" in decimal; false when it is not one.
+    static bool parseMessage(const std::string& line, int& msg, long& w, long& l);
+    // For the trace: each received message and every refused peer.
+    std::function<void(const std::string&)> trace;
+
+private:
+    struct Peer;
+    void acceptPeers();
+    void readPeer(Peer* p);
+    void dropPeer(Peer* p);
+    int listenFd_ = -1;
+    std::string listenPath_;
+    unsigned long listenIno_ = 0, listenDev_ = 0;  // the socket file we made, to remove only that one
+    QSocketNotifier* notifier_ = nullptr;
+    std::function<long(int, long, long)> procedure_;
+    std::map<Peer*, std::unique_ptr<Peer>> peers_;
+};
+
+class QtDialogs : public platform::Dialogs {
+public:
+    void messageBox(const std::string& text, const std::string& title) override;
+    std::function<void(const std::string&)> trace;
+};
+
+class QtScreen : public platform::Screen {
+public:
+    int widthPx() const override;
+    int heightPx() const override;
+    // X11: a compositing manager owns the _NET_WM_CM_S<n> selection; Wayland always composites;
+    // other platforms (offscreen, minimal) show no translucency.
+    bool supportsOpacity() const override;
+};
+
+class QtSystem : public platform::System {
+public:
+    QtSystem(int argc, char** argv);
+    ~QtSystem() override;
+    std::string programDir() const override;
+    std::string commandLine() const override { return commandLine_; }
+    bool anotherCopyRunning() override;
+    std::string getEnv(const std::string& name) const override;
+    void trace(const std::string& line) override;
+    bool tracing() const override { return tracing_; }
+    void openUrl(const std::string& url) override;
+    void releaseLock();
+
+private:
+    std::string commandLine_;
+    bool tracing_ = false;
+    std::unique_ptr<QLockFile> lock_;
+};
+
+class QtResources : public platform::Resources {
+public:
+    std::span<const std::uint8_t> gif(int id) const override;
+    std::span<const std::uint8_t> named(const std::string& name) const override;
+};
+
+// Everything the core gets from Linux, in one place.
+struct QtPlatform {
+    QtPlatform(int argc, char** argv);
+    QtLoop loop;
+    QtSocket socket;
+    UnixWindowBus windows;
+    QtDialogs dialogs;
+    QtScreen screen;
+    QtSystem system;
+    QtResources resources;
+    platform::Platform os;
+    // Stop listening, drop the connection, release the second-copy lock, then _exit(code).
+    [[noreturn]] void endProgram(int code = 0);
+};
+
+}  // namespace zorvan::qt
