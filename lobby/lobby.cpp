@@ -255,7 +255,10 @@ void Lobby::received(const winmsg::Message& m) {
         case 1024: setStatus("left the table", true); break;
         case kSysCommand:
             // The client brings the lobby forward when it has left a table.
-            if (m.wParam == kScRestore && status_ != "connecting") setStatus("left the table", true);
+            // (At start-up the client restores the lobby before it connects: that is no leave.)
+            if (m.wParam == kScRestore &&
+                (status_ == "connecting" || status_ == "at the table" || status_ == "playing"))
+                setStatus("left the table", true);
             if (onSysCommand) onSysCommand(m.wParam);
             break;
         default: break;

@@ -72,6 +72,45 @@ TEST(LobbyCommandLine, CaptionsReadBackFromALine) {
     }
 }
 
+// What the lobby makes of the client's messages: the window's state and its "back to the table" button.
+TEST(LobbyState, FollowsTheClientsMessages) {
+    fs::path dir = fs::temp_directory_path() / ("zs-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    Options o = With({"--no-client", "--name", "alice", "--windows-dir", dir.string()});
+    Lobby l(o);
+    std::string error;
+    ASSERT_TRUE(l.open(&error)) << error;
+    EXPECT_EQ(l.account(), "alice");
+    EXPECT_EQ(l.table(), "一号房 (127.0.0.1:5000)");
+    struct Step { winmsg::Message m; const char* status; bool left; };
+    const Step steps[] = {
+        {{274, 61728, 0}, "not started", false},  // the restore of a client's start-up: no leave
+        {{22, 0, 0}, "connecting", false},
+        {{771, 0, 0}, "at the table", false},
+        {{1127, 0, 0}, "playing", false},
+        {{274, 61472, 0}, "playing", false},      // minimise: no change
+        {{274, 61728, 0}, "left the table", true},
+        {{22, 0, 0}, "connecting", false},
+        {{274, 61728, 0}, "left the table", true},  // the connection failed
+        {{771, 0, 0}, "at the table", false},
+        {{1024, 0, 0}, "left the table", true},
+    };
+    std::vector<long> sysCommands;
+    l.onSysCommand = [&](long w) { sysCommands.push_back(w); };
+    for (const Step& s : steps) {
+        ASSERT_TRUE(winmsg::Post(o.caption, s.m, nullptr, dir.string()));
+        for (int i = 0; i < 50; ++i) {
+            pollfd p{l.listener().fd(), POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0) break;
+        }
+        l.serve();
+        EXPECT_EQ(l.status(), s.status) << s.m.msg << " " << s.m.wParam;
+        EXPECT_EQ(l.leftTable(), s.left) << s.m.msg << " " << s.m.wParam;
+    }
+    EXPECT_EQ(sysCommands, (std::vector<long>{61728, 61472, 61728, 61728}));
+    fs::remove_all(dir);
+}
+
 // ---- the program ----
 
 struct Program : ::testing::Test {

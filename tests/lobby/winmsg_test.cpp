@@ -142,6 +142,13 @@ TEST_F(Folder, PrivateFolderRules) {
     Listener l;
     EXPECT_FALSE(l.open("w", &error, link));
 
+    // A folder whose socket paths would not fit a socket address is reported as such.
+    fs::path deep = base / std::string(90, 'd');
+    fs::create_directories(deep);
+    EXPECT_FALSE(l.open("w", &error, deep));
+    EXPECT_NE(error.find("too long"), std::string::npos) << error;
+    EXPECT_FALSE(Post("w", {22, 0, 0}, &error, deep));
+
     // A missing parent is reported, not created.
     EXPECT_FALSE(PrepareDir(base / "no" / "such", &error));
     EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
