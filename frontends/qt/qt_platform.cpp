@@ -448,6 +448,36 @@ int QtScreen::heightPx() const {
     return s ? s->size().height() : 768;
 }
 
+namespace {
+xcb_connection_t* X11Connection() {
+    if (QGuiApplication::platformName() != "xcb") return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t Atom(xcb_connection_t* conn, const std::string& name) {
+    auto cookie = xcb_intern_atom(conn, 1, static_cast<uint16_t>(name.size()), name.c_str());
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(conn, cookie, nullptr);
+    if (!r) return XCB_ATOM_NONE;
+    xcb_atom_t a = r->atom;
+    std::free(r);
+    return a;
+}
+}  // namespace
+
+bool WindowManagerPresent() {
+    xcb_connection_t* conn = X11Connection();
+    if (!conn) return true;
+    xcb_atom_t check = Atom(conn, "_NET_SUPPORTING_WM_CHECK");
+    if (check == XCB_ATOM_NONE) return false;
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+    auto cookie = xcb_get_property(conn, 0, root, check, XCB_ATOM_WINDOW, 0, 1);
+    xcb_get_property_reply_t* r = xcb_get_property_reply(conn, cookie, nullptr);
+    bool present = r && xcb_get_property_value_length(r) >= 4;
+    std::free(r);
+    return present;
+}
+
 bool QtScreen::supportsOpacity() const {
     const QString platform = QGuiApplication::platformName();
     if (platform.startsWith("wayland")) return true;

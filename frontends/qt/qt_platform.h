@@ -29,6 +29,9 @@ public:
     static void run(const std::function<void()>& fn);
 };
 
+// On X11: whether a window manager runs (it owns _NET_SUPPORTING_WM_CHECK). Elsewhere true.
+bool WindowManagerPresent();
+
 class QtTimer : public QObject, public platform::Timer {
 public:
     explicit QtTimer(std::function<void()> tick);

@@ -1,5 +1,7 @@
 #include "renderer.h"
 
+#include "qt_platform.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHelpEvent>
@@ -348,12 +350,10 @@ void FormWindow::syncWindow() {
         if (!f.Visible) {
             hide();
         } else if (f.windowState == ui::WindowState::Minimised) {
-            if (deliver_) showMinimized();
             // Without a window manager nothing iconifies a window: it is then taken off the screen,
             // which is what iconifying does.
-            QTimer::singleShot(300, this, [this] {
-                if (form_.Visible && form_.windowState == ui::WindowState::Minimised && !isMinimized()) hide();
-            });
+            if (deliver_ && WindowManagerPresent()) showMinimized();
+            else hide();
         } else {
             showNormal();
             if (!wasHidden || deliver_) { raise(); activateWindow(); }
