@@ -34,6 +34,7 @@ bool SimLoop::step(std::int64_t limit) {
         events_.pop_front();
         now_ = std::max(now_, e.t);
         e.fn();
+        notify();
         return true;
     }
     if (!timer) return false;
@@ -42,7 +43,15 @@ bool SimLoop::step(std::int64_t limit) {
     timer->seq_ = seq_++;
     auto tick = timer->tick_;  // the timer may be destroyed by its own tick
     tick();
+    notify();
     return true;
+}
+
+void SimLoop::notify() {
+    if (!afterEvent || notifying_) return;
+    notifying_ = true;
+    struct Reset { bool& b; ~Reset() { b = false; } } reset{notifying_};
+    afterEvent();
 }
 
 void SimLoop::runFor(std::int64_t ms) {

@@ -31,10 +31,15 @@ public:
     bool runUntil(const std::function<bool()>& pred, std::int64_t maxMs);
     // Runs what is due now without advancing the clock.
     void runDue() { runFor(0); }
+    // Called after every event at any depth, inside nested waits too (a test acting as a player
+    // who clicks while an animation runs). Not re-entered.
+    std::function<void()> afterEvent;
 
 private:
     friend class SimTimer;
     bool step(std::int64_t limit);
+    void notify();
+    bool notifying_ = false;
     std::int64_t now_ = 0;
     std::uint64_t seq_ = 0;
     struct Event { std::int64_t t; std::uint64_t seq; std::function<void()> fn; };
