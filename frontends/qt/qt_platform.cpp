@@ -1,7 +1,6 @@
 #include "qt_platform.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -10,18 +9,12 @@
 #include <QSocketNotifier>
 #include <QUrl>
 
-#include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
 
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <xcb/xcb.h>
@@ -187,238 +180,43 @@ void QtSocket::abort() {
 // ---------------------------------------------------------------------------------------------
 // Window messages
 
-namespace {
-constexpr std::size_t kMaxLine = 128;
-
-bool MakeAddress(const std::string& path, sockaddr_un& a) {
-    std::memset(&a, 0, sizeof a);
-    a.sun_family = AF_UNIX;
-    if (path.size() >= sizeof a.sun_path) return false;
-    std::memcpy(a.sun_path, path.data(), path.size());
-    return true;
-}
-
-// A connected client socket to the window's socket, or -1.
-int ConnectTo(const std::string& path) {
-    sockaddr_un a;
-    if (!MakeAddress(path, a)) return -1;
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-std::string Errno(const char* what, const std::string& path) {
-    return std::string(what) + " " + path + ": " + std::strerror(errno);
-}
-}  // namespace
-
-struct UnixWindowBus::Peer {
-    int fd = -1;
-    std::string data;
-    QSocketNotifier* notifier = nullptr;
-    QTimer* deadline = nullptr;
-};
-
 UnixWindowBus::UnixWindowBus() = default;
 UnixWindowBus::~UnixWindowBus() { stopListening(); }
 
-std::string UnixWindowBus::folderPath() {
-    if (const char* d = std::getenv("ZORVAN_WINDOWS_DIR"); d && *d) return d;
-    if (const char* r = std::getenv("XDG_RUNTIME_DIR"); r && *r) return std::string(r) + "/zorvan-windows";
-    return "/tmp/zorvan-windows-" + std::to_string(::getuid());
-}
-
-bool UnixWindowBus::prepareFolder(const std::string& dir, std::string* error) {
-    auto fail = [&](std::string why) {
-        if (error) *error = std::move(why);
-        return false;
-    };
-    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return fail(Errno("cannot create the window folder", dir));
-    struct stat st;
-    if (::lstat(dir.c_str(), &st) != 0) return fail(Errno("cannot read the window folder", dir));
-    if (!S_ISDIR(st.st_mode)) return fail("the window folder " + dir + " is not a directory");
-    if (st.st_uid != ::getuid())
-        return fail("the window folder " + dir + " belongs to another user (uid " + std::to_string(st.st_uid) +
-                    "); refusing to use it");
-    if ((st.st_mode & 077) != 0 && ::chmod(dir.c_str(), 0700) != 0)
-        return fail(Errno("cannot make the window folder private", dir));
-    return true;
-}
-
-std::string UnixWindowBus::socketName(const std::string& caption) {
-    QByteArray h = QCryptographicHash::hash(QByteArray(caption.data(), static_cast<qsizetype>(caption.size())),
-                                            QCryptographicHash::Sha256);
-    return h.toHex().left(32).toStdString() + ".sock";
-}
-
-bool UnixWindowBus::parseMessage(const std::string& line, int& msg, long& w, long& l) {
-    std::string_view s(line);
-    if (!s.empty() && s.back() == '\n') s.remove_suffix(1);
-    long v[3];
-    for (int i = 0; i < 3; ++i) {
-        if (i > 0) {
-            if (s.empty() || s.front() != ' ') return false;
-            s.remove_prefix(1);
-        }
-        auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v[i]);
-        if (ec != std::errc() || end == s.data()) return false;
-        s.remove_prefix(static_cast<std::size_t>(end - s.data()));
-    }
-    if (!s.empty() || v[0] < 0 || v[0] > 0x7fffffff) return false;
-    msg = static_cast<int>(v[0]);
-    w = v[1];
-    l = v[2];
-    return true;
-}
-
-bool UnixWindowBus::exists(const std::string& caption) {
-    std::string dir = folderPath();
-    int fd = ConnectTo(dir + "/" + socketName(caption));
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
-}
+bool UnixWindowBus::exists(const std::string& caption) { return winmsg::Exists(caption); }
 
 void UnixWindowBus::post(const std::string& caption, int msg, long w, long l) {
-    int fd = ConnectTo(folderPath() + "/" + socketName(caption));
-    if (fd < 0) return;
-    std::string line = std::to_string(msg) + " " + std::to_string(w) + " " + std::to_string(l) + "\n";
-    std::size_t done = 0;
-    while (done < line.size()) {
-        ssize_t n = ::send(fd, line.data() + done, line.size() - done, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
+    std::string why;
+    if (!winmsg::Post(caption, {msg, w, l}, &why) && trace) trace("window message not posted: " + why);
 }
 
 bool UnixWindowBus::listen(const std::string& ownCaption, std::function<long(int, long, long)> procedure,
                            std::string* error) {
     stopListening();
-    auto fail = [&](std::string why) {
-        if (error) *error = std::move(why);
-        return false;
+    if (!listener_.open(ownCaption, error)) return false;
+    listener_.trace = [this](const std::string& line) {
+        if (trace) trace(line);
     };
-    std::string dir = folderPath();
-    if (!prepareFolder(dir, error)) return false;
-    std::string path = dir + "/" + socketName(ownCaption);
-    sockaddr_un a;
-    if (!MakeAddress(path, a)) return fail("the window folder path is too long: " + dir);
-    if (int fd = ConnectTo(path); fd >= 0) {
-        ::close(fd);
-        return fail("a window with the caption \"" + ownCaption + "\" already listens");
-    }
-    ::unlink(path.c_str());  // a socket left behind by a program that ended without cleaning up
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) return fail(Errno("cannot create a socket for", path));
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::chmod(path.c_str(), 0600) != 0 ||
-        ::listen(fd, 16) != 0) {
-        std::string why = Errno("cannot listen on", path);
-        ::close(fd);
-        return fail(why);
-    }
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0) {
-        listenIno_ = st.st_ino;
-        listenDev_ = st.st_dev;
-    }
-    listenFd_ = fd;
-    listenPath_ = path;
     procedure_ = std::move(procedure);
-    notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read);
-    QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [this] { acceptPeers(); });
+    notifier_ = new QSocketNotifier(listener_.fd(), QSocketNotifier::Read);
+    QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [this] { serve(); });
     return true;
 }
 
 void UnixWindowBus::stopListening() {
-    for (auto& [p, owned] : peers_) {
-        delete owned->notifier;
-        delete owned->deadline;
-        ::close(owned->fd);
-    }
-    peers_.clear();
-    if (listenFd_ < 0) return;
     delete notifier_;
     notifier_ = nullptr;
-    // Remove the socket only while it is still ours (another copy may have replaced it).
-    struct stat now;
-    if (::lstat(listenPath_.c_str(), &now) == 0 && now.st_ino == listenIno_ && now.st_dev == listenDev_)
-        ::unlink(listenPath_.c_str());
-    ::close(listenFd_);
-    listenFd_ = -1;
-    listenPath_.clear();
+    listener_.close();
 }
 
-void UnixWindowBus::acceptPeers() {
-    for (;;) {
-        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) return;
-        ucred cred{};
-        socklen_t len = sizeof cred;
-        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || cred.uid != ::getuid()) {
-            if (trace) trace("window message refused: peer uid " + std::to_string(cred.uid));
-            ::close(fd);
-            continue;
-        }
-        auto owned = std::make_unique<Peer>();
-        Peer* p = owned.get();
-        p->fd = fd;
-        p->notifier = new QSocketNotifier(fd, QSocketNotifier::Read);
-        QObject::connect(p->notifier, &QSocketNotifier::activated, p->notifier, [this, p] { readPeer(p); });
-        // A peer that never finishes its line is dropped.
-        p->deadline = new QTimer;
-        p->deadline->setSingleShot(true);
-        QObject::connect(p->deadline, &QTimer::timeout, p->deadline, [this, p] { dropPeer(p); });
-        p->deadline->start(2000);
-        peers_[p] = std::move(owned);
-    }
-}
-
-void UnixWindowBus::dropPeer(Peer* p) {
-    auto it = peers_.find(p);
-    if (it == peers_.end()) return;
-    p->notifier->setEnabled(false);
-    p->notifier->deleteLater();
-    p->deadline->stop();
-    p->deadline->deleteLater();
-    ::close(p->fd);
-    peers_.erase(it);
-}
-
-void UnixWindowBus::readPeer(Peer* p) {
-    char buf[256];
-    bool ended = false;
-    for (;;) {
-        ssize_t n = ::recv(p->fd, buf, sizeof buf, 0);
-        if (n > 0) {
-            p->data.append(buf, static_cast<std::size_t>(n));
-            if (p->data.size() > kMaxLine) { ended = true; p->data.clear(); break; }
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
-        ended = true;  // end of stream or an error
-        break;
-    }
-    if (!ended) return;
-    std::string line = std::move(p->data);
-    dropPeer(p);
-    if (line.empty()) return;  // a probe of exists()
-    int msg;
-    long w, l;
-    if (!parseMessage(line, msg, w, l)) {
-        if (trace) trace("window message ignored: not \"<message> <wParam> <lParam>\"");
-        return;
-    }
-    if (procedure_) {
-        auto proc = procedure_;
-        Delivery::run([&] { proc(msg, w, l); });
-    }
+void UnixWindowBus::serve() {
+    // Collected first and delivered afterwards: a procedure may wait in a nested event loop, where
+    // this notifier fires again, or stop listening altogether.
+    std::vector<winmsg::Message> got;
+    listener_.serve([&](const winmsg::Message& m) { got.push_back(m); });
+    auto proc = procedure_;
+    if (!proc) return;
+    for (const auto& m : got) Delivery::run([&] { proc(m.msg, m.wParam, m.lParam); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -520,9 +318,9 @@ std::string QtSystem::programDir() const { return QCoreApplication::applicationD
 
 bool QtSystem::anotherCopyRunning() {
     if (lock_) return false;
-    std::string dir = UnixWindowBus::folderPath();
+    std::string dir = winmsg::WindowsDir();
     std::string why;
-    if (!UnixWindowBus::prepareFolder(dir, &why)) {
+    if (!winmsg::PrepareDir(dir, &why)) {
         trace("second-copy check: " + why);
         std::fprintf(stderr, "zorvan: %s\n", why.c_str());
         return false;

@@ -1,5 +1,5 @@
 // The Linux backends of the platform interfaces, over Qt (event loop, TCP socket, dialogs, screen)
-// and plain Unix stream sockets (the window-message bus).
+// and the shared window-message sockets.
 #pragma once
 #include <QElapsedTimer>
 #include <QLockFile>
@@ -9,12 +9,12 @@
 #include <QTimer>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/window_socket.h"
 
 class QSocketNotifier;
 
@@ -80,8 +80,8 @@ private:
     bool failed_ = false;
 };
 
-// Window messages between top-level windows of one user, one Unix stream socket per window in a
-// private folder; the socket is named by the SHA-256 of the window's caption.
+// Window messages between top-level windows of one user (platform/window_socket.h), with the
+// listening socket watched by the Qt event loop.
 class UnixWindowBus : public platform::WindowBus {
 public:
     UnixWindowBus();
@@ -92,29 +92,14 @@ public:
                 std::string* error) override;
     void stopListening() override;
 
-    // The folder: $ZORVAN_WINDOWS_DIR, else $XDG_RUNTIME_DIR/zorvan-windows, else /tmp/zorvan-windows-<uid>.
-    static std::string folderPath();
-    // Creates the folder (mode 0700) or checks it: it must be a real directory owned by this user;
-    // a looser mode of an own folder is tightened. Returns false with a reason otherwise.
-    static bool prepareFolder(const std::string& dir, std::string* error);
-    // "<first 32 hex digits of SHA-256(caption)>.sock"
-    static std::string socketName(const std::string& caption);
-    // A line "<msg> <w> <l>" in decimal; false when it is not one.
-    static bool parseMessage(const std::string& line, int& msg, long& w, long& l);
-    // For the trace: each received message and every refused peer.
+    // For the trace: failed posts, every refused peer and every line that is not a message.
     std::function<void(const std::string&)> trace;
 
 private:
-    struct Peer;
-    void acceptPeers();
-    void readPeer(Peer* p);
-    void dropPeer(Peer* p);
-    int listenFd_ = -1;
-    std::string listenPath_;
-    unsigned long listenIno_ = 0, listenDev_ = 0;  // the socket file we made, to remove only that one
+    void serve();
+    winmsg::Listener listener_;
     QSocketNotifier* notifier_ = nullptr;
     std::function<long(int, long, long)> procedure_;
-    std::map<Peer*, std::unique_ptr<Peer>> peers_;
 };
 
 class QtDialogs : public platform::Dialogs {

@@ -180,6 +180,7 @@ std::optional<Message> ParseMessage(std::string_view line) {
     if (!ParseNumber(line.substr(0, sp1), m.msg) || !ParseNumber(line.substr(sp1 + 1, sp2 - sp1 - 1), m.wParam) ||
         !ParseNumber(line.substr(sp2 + 1), m.lParam))
         return std::nullopt;
+    if (m.msg < 0) return std::nullopt;  // message numbers are never negative
     return m;
 }
 
@@ -268,6 +269,7 @@ int Listener::serve(const std::function<void(const Message&)>& fn, int timeoutMs
         socklen_t len = sizeof cred;
         if (::getsockopt(conn, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || cred.uid != ::getuid()) {
             ++refusedPeers;
+            if (trace) trace("window message refused: peer uid " + std::to_string(cred.uid));
             ::close(conn);
             continue;
         }
@@ -292,11 +294,17 @@ int Listener::serve(const std::function<void(const Message&)>& fn, int timeoutMs
             ::poll(&p, 1, static_cast<int>(left.count()));
         }
         ::close(conn);
-        if (auto nl = line.find('\n'); nl != std::string::npos) line.resize(nl);
-        else if (line.size() >= 128) continue;  // no line end within a sane length: not a message
+        if (auto nl = line.find('\n'); nl != std::string::npos) {
+            line.resize(nl);
+        } else if (line.size() >= 128) {  // no line end within a sane length: not a message
+            if (trace) trace("window message ignored: over-long line");
+            continue;
+        }
         if (auto m = ParseMessage(line)) {
             ++delivered;
             fn(*m);
+        } else if (!line.empty() && trace) {  // an empty connection is an existence check
+            trace("window message ignored: not \"<message> <wParam> <lParam>\"");
         }
     }
     return delivered;

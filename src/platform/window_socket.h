@@ -40,7 +40,7 @@ std::string SocketPath(const std::string& caption, const std::string& dir);
 // "<message> <wParam> <lParam>\n"
 std::string FormatMessage(const Message& m);
 // Parses one line (the newline optional); nullopt for anything that is not three decimal numbers
-// in range separated by single spaces.
+// in range separated by single spaces, the message number not negative.
 std::optional<Message> ParseMessage(std::string_view line);
 
 // Whether a window with the caption listens (in WindowsDir() unless dir is given).
@@ -74,6 +74,8 @@ public:
 
     // Connections refused because the peer was another user (for the log and for tests).
     int refusedPeers = 0;
+    // When set, told of every refused peer and every line that is not a message.
+    std::function<void(const std::string&)> trace;
 
 private:
     int fd_ = -1;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -33,6 +34,7 @@ TEST(WindowSocket, Sha256AndSocketNames) {
     };
     for (const Case& c : cases) EXPECT_EQ(Sha256Hex(c.in), c.hex) << c.in.size();
     EXPECT_EQ(SocketPath("Quenlo山庄", "/d"), "/d/0b41e1dae3b6462e5e86b5ab74814f8f.sock");
+    EXPECT_EQ(SocketPath("qelt", "/d"), "/d/8379217138aa2a75dfa6ebf0b96d1fde.sock");
 }
 
 TEST(WindowSocket, MessageLines) {
@@ -44,10 +46,15 @@ TEST(WindowSocket, MessageLines) {
         {"1125 0 0", Message{1125, 0, 0}},
         {"32769 7 0\r\n", Message{32769, 7, 0}},
         {"274 61472 -5\n", Message{274, 61472, -5}},
+        {"22 -1 2147483647", Message{22, -1, 2147483647}},
         {"", std::nullopt},
         {"22", std::nullopt},
         {"22 0", std::nullopt},
         {"22  0 0", std::nullopt},
+        {" 22 0 0", std::nullopt},
+        {"22 0 0 \n", std::nullopt},
+        {"22 0 0\n\n", std::nullopt},
+        {"-5 0 0", std::nullopt},
         {"22 0 0 0", std::nullopt},
         {"x 0 0", std::nullopt},
         {"22 0x10 0", std::nullopt},
@@ -141,6 +148,10 @@ TEST_F(Folder, PrivateFolderRules) {
     EXPECT_NE(error.find("not a folder"), std::string::npos) << error;
     Listener l;
     EXPECT_FALSE(l.open("w", &error, link));
+    fs::path file = base / "plain";
+    ::close(::creat(file.c_str(), 0600));
+    EXPECT_FALSE(PrepareDir(file, &error));
+    EXPECT_NE(error.find("not a folder"), std::string::npos) << error;
 
     // A folder whose socket paths would not fit a socket address is reported as such.
     fs::path deep = base / std::string(90, 'd');
