@@ -84,7 +84,7 @@ inline std::string CheckPacket(const Packet& p, int seat) {
         }
         case 3: {
             if (!OneHot(p[6]) || p[8] != 8 || p[12] < 1) return fail("header");
-            if (p[6] == (1 << seat))
+            if (seat >= 0 && p[6] == (1 << seat))
                 for (int i = 0; i < 8; ++i)
                     if (!CardCode(p, 16 + 4 * i)) return fail("bottom card");
             return {};
