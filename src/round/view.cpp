@@ -4,6 +4,7 @@
 
 #include "core/client.h"
 #include "core/lobby.h"
+#include "media/images.h"
 #include "rules/hand.h"
 
 namespace zorvan {
@@ -12,26 +13,7 @@ double SX(const Client& c, double px) { return px * c.layout.g_ScaleX; }
 double SY(const Client& c, double px) { return px * c.layout.g_ScaleY; }
 bool FullLayout(const Client& c) { return c.layout.g_ScaleX == 1.0; }
 
-bool SetGif(Client& c, ui::Image& img, int id) {
-    if (id <= 0 || c.os.resources.gif(id).empty()) return false;
-    img.picture = ui::Picture::Gif(id);
-    return true;
-}
-
-int CardPictureId(const Client& c, int code) {
-    if (code < 0 || code > 63) return 0;
-    int suit = code / 16, v = code % 16;
-    if (FullLayout(c)) {
-        if ((v >= 3 && v <= 15) || code == 16 || code == 17 || code == 18) return code;
-        return 0;
-    }
-    if (code == 16) return 353;
-    if (code == 17) return 354;
-    if (code == 18) return 18;
-    if (v >= 3 && v <= 13) return v + 13 * suit + 300;
-    if (v == 14 || v == 15) return v + 13 * suit + 287;
-    return 0;
-}
+bool SetGif(Client& c, ui::Image& img, int id) { return LoadGifResource(c, id, "GIF", img) == 1; }
 
 bool MainWindowNormal(const Client& c) { return c.main.windowState == ui::WindowState::Normal; }
 
@@ -92,9 +74,9 @@ void ShowCardPicture(Client& c, int position, int imgIndex, int code) {
     }
     ui::ControlArray<ui::Image>* arrays[] = {&c.main.cardImage0, &c.main.cardImage1, &c.main.cardImage2,
                                             &c.main.cardImage3};
-    int id = CardPictureId(c, code);
-    if (id == 0) return;
-    SetGif(c, (*arrays[position])[imgIndex], id);
+    // Codes past the card table (rows 4..7) have no picture of their own.
+    int id = code < static_cast<int>(c.images.cards.size()) ? c.images.cards[static_cast<std::size_t>(code)] : 0;
+    LoadGifResource(c, id, "GIF", (*arrays[position])[imgIndex]);
 }
 
 bool IsHandImage(const Client& c, int imgIndex) {

@@ -18,10 +18,8 @@ bool FullLayout(const Client& c);
 // A 16-bit value from a scaled position, rounded half to even.
 inline std::int16_t Round16(double v) { return static_cast<std::int16_t>(std::nearbyint(v)); }
 
-// Loads GIF resource `id` into the image; an id without a resource leaves it unchanged.
+// Loads GIF resource `id` into the image (LoadGifResource); an id without a resource leaves it unchanged.
 bool SetGif(Client& c, ui::Image& img, int id);
-// The resource id of the card picture table for a picture code (0 when the table has none).
-int CardPictureId(const Client& c, int code);
 
 // The notice window frmTishi: sets both lines, centres it over the main window and shows it.
 void ShowTishi(Client& c, const std::string& line0, const std::string& line1);
@@ -40,7 +38,7 @@ int AwaySeconds(const Client& c, int seconds);
 
 // Hand display of position 0.
 // Refuses bad codes (minimises the window and restores the lobby) and sets the picture of image
-// imgIndex of cardImage0..3 for the position.
+// imgIndex of cardImage0..3 for the position from the card table c.images.cards.
 void ShowCardPicture(Client& c, int position, int imgIndex, int code);
 // A slot 0..count-1 of the own hand uses this picture index.
 bool IsHandImage(const Client& c, int imgIndex);

@@ -60,6 +60,24 @@ TEST_F(RoundTest, DealShowsCardIEvery400MsAndOffersASingleOneCardLater) {
     for (int p = 1; p <= 3; ++p) EXPECT_EQ(c.seats.player[static_cast<std::size_t>(p)].hand.count, 25);
 }
 
+// Hand pictures come from the layout's card table: the card code itself at full size, the
+// reduced set (ace and two after the king) otherwise; codes past the table leave the picture alone.
+TEST_F(RoundTest, HandPicturesFollowTheLayoutsCardTable) {
+    struct Case { double scale; int code, id; };
+    const Case cases[] = {{1.0, 16 * 2 + 7, 16 * 2 + 7}, {1.0, 16, 16}, {0.8, 16 * 2 + 7, 7 + 26 + 300},
+                          {0.8, 16 * 2 + 14, 14 + 26 + 287}, {0.8, 17, 354}, {0.8, 18, 18}};
+    for (const Case& k : cases) {
+        c.layout.g_ScaleX = k.scale;
+        InitImageTables(c);
+        c.main.cardImage0[5].picture = {};
+        ShowCardPicture(c, 0, 5, k.code);
+        EXPECT_EQ(c.main.cardImage0[5].picture, ui::Picture::Gif(k.id)) << k.scale << " " << k.code;
+    }
+    c.main.cardImage0[5].picture = ui::Picture::Gif(18);
+    ShowCardPicture(c, 0, 5, 16 * 5 + 7);
+    EXPECT_EQ(c.main.cardImage0[5].picture, ui::Picture::Gif(18));
+}
+
 TEST_F(RoundTest, ANewDealStopsTheEarlierAnimation) {
     HandleDeal(c, Deal(PlainHand(), 7));
     loop.runFor(350 + 400 * 5);

@@ -9,6 +9,7 @@
 #include "core/client.h"
 #include "core/packets.h"
 #include "core/pump.h"
+#include "media/images.h"
 #include "round/bottom.h"
 #include "round/calling.h"
 #include "round/deal.h"
@@ -38,6 +39,7 @@ struct TableFixture : ::testing::Test {
         c.login.g_Account = "me";
         c.login.g_Online = true;
         CreateMainTimers(c);
+        InitImageTables(c);
         // What start-up stores for the random-seat display.
         c.pump.g_ShuffleTexts = {"正在随机换座中..", "正在随机换座中...", "正在随机换座中....", "正在随机换座中....."};
         CreateTableControls(c);
