@@ -27,12 +27,15 @@ void BuildMainForm(Client& c) {
     f.Number.Visible = false;
     f.add(f.Location, "Location", &f.Pic1);
     f.Location.FontSize = 12;
+    f.Location.ForeColor = ui::Rgb{255, 255, 0};  // yellow: the plate under the room name is dark brown
     f.addArrayElement(f.AnNiu, "AnNiu", 0, &f.Pic1);
     f.add(f.Chat, "Chat", &f.Pic1);
     f.Chat.MaxLength = 100;
     f.Chat.FontSize = 15.75;
     BuildShellControls(c);
     BuildTableControls(c);
+    // The room name is drawn on its plate imgLocation, which the table controls add later.
+    f.Location.ZOrder(0);
     SizeDesignPictures(c);
 }
 

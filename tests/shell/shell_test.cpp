@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/client.h"
 #include "shell/shell.h"
 #include "shell/skin.h"
@@ -141,6 +143,15 @@ TEST_F(ShellTest, SecondaryWindowsTranslucentOnlyWhereTheWindowSystemCan) {
         MakeTranslucent(c, w, k.kind);
         EXPECT_EQ(w.Opacity, k.opacity);
     }
+}
+
+TEST_F(ShellTest, RoomNameIsDrawnOverItsPlateInALightColour) {
+    const auto& order = f.children(&f.Pic1);
+    auto at = [&](const ui::Control& ctl) { return std::find(order.begin(), order.end(), &ctl) - order.begin(); };
+    ASSERT_LT(at(f.imgLocation), static_cast<long>(order.size()));
+    EXPECT_GT(at(f.Location), at(f.imgLocation));
+    const ui::Rgb col = f.Location.ForeColor;
+    EXPECT_GT(col.r + col.g + col.b, 3 * 128) << "dark text on the dark plate";
 }
 
 }  // namespace
