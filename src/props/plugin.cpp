@@ -10,4 +10,6 @@ void PluginRecState(Client& c, int code, bool on) {}  // calls rec_state
 void PollPlugin(Client& c) {}                         // fetches and acts on the plug-in's items
 void PluginShutdown(Client& c, int how) {}            // shuts the plug-in down
 void PluginFixBuffPos(Client& c) {}                   // FixBuffPos: filled in with the plug-in bridge
+void PluginSetBankState(Client& c, int state) {}      // setbankstate: filled in with the plug-in bridge
+void PluginSetKeyDown(Client& c, int keyCode) {}      // SetKeyDown: filled in with the plug-in bridge
 }  // namespace zorvan

@@ -11,4 +11,6 @@ void PluginRecState(Client& c, int code, bool on);  // rec_state
 void PollPlugin(Client& c);                         // the pump's plug-in polling
 void PluginShutdown(Client& c, int how);
 void PluginFixBuffPos(Client& c);                   // FixBuffPos: the props follow the window
+void PluginSetBankState(Client& c, int state);      // setbankstate (2: a table window opened or closed)
+void PluginSetKeyDown(Client& c, int keyCode);      // SetKeyDown with a function key F1..F6
 }  // namespace zorvan

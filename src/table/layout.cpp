@@ -7,6 +7,7 @@
 #include "round/calling.h"
 #include "round/trump.h"
 #include "round/view.h"
+#include "table/buttons.h"
 #include "table/table.h"
 
 namespace zorvan {
@@ -153,14 +154,7 @@ void CreateTableControls(Client& c) {
         Place(c, f.OK[p], okPlace[p][0], okPlace[p][1], 60, 40);
         f.OK[p].Visible = false;
     }
-    // The main buttons: 0 beside the chat box, 1-4 and 5-8 in two rows.
-    for (int i = 1; i <= 8; ++i) f.AnNiu.Load(i);
-    Place(c, f.AnNiu[0], 573, 731, 50, 30);
-    for (int i = 1; i <= 8; ++i) {
-        int col = (i - 1) % 4, row = (i - 1) / 4;
-        Place(c, f.AnNiu[i], 648 + 70 * col, 699 + 32 * row, 60, 30);
-        f.AnNiu[i].Visible = true;
-    }
+    CreateMainButtons(c);
     // Bottom cards, hands, call options, play buttons.
     LoadArray(f.imgDiPai, 7);
     for (int i = 0; i < 8; ++i) {

@@ -19,4 +19,5 @@ void SendLeavePacket(Client& c) {}                         // filled in with the
 void ShowOtherExit(Client& c, const std::string& text) {}  // filled in with the exit windows
 void ResetReconnectCounters(Client& c) {}                  // filled in with the silent reconnect
 void UnloadExitConfirm(Client& c) {}                       // filled in with the exit windows
+void ShowExitConfirm(Client& c) {}                         // asks whether to leave: filled in with the exit windows
 }  // namespace zorvan

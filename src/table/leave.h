@@ -25,4 +25,6 @@ void ShowOtherExit(Client& c, const std::string& text);  // frmOtherExit with th
 // Used by the table reset and the deal.
 void ResetReconnectCounters(Client& c);  // the reconnect attempt counters back to 0
 void UnloadExitConfirm(Client& c);       // unloads frmExit when it is visible
+// Used by the exit button.
+void ShowExitConfirm(Client& c);         // the exit dialog frmExit
 }  // namespace zorvan

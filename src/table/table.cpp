@@ -164,13 +164,13 @@ void SendReady(Client& c) {
     SendPacket(c, p);
 }
 
-void PlayerGetsReady(Client& c) {
+void PlayerGetsReady(Client& c, bool queueReady) {
     if (!c.table.g_TableReset) {
         ResetTable(c);
         ResetForNextRound(c);
         c.table.g_TableReset = true;
     }
-    SendReady(c);
+    if (queueReady) SendReady(c);
     if (c.table.g_ShufflePending && c.table.g_SeatShuffle) StartRandomSeatDisplay(c);
 }
 

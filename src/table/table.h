@@ -12,7 +12,8 @@ void ResetForNextRound(Client& c);
 void SendReady(Client& c);             // queues the ready packet (16, byte 15 = 1)
 // The player gets ready (ready button, ready countdown): resets the table when not done yet for
 // this round, queues the ready packet and starts a pending random-seat display.
-void PlayerGetsReady(Client& c);
+// The ready button queues the packet only while no game is in progress (queueReady false otherwise).
+void PlayerGetsReady(Client& c, bool queueReady = true);
 void HandleTableAnnounce(Client& c, const Packet& p);  // command 16
 void StartRandomSeatDisplay(Client& c);
 void StopRandomSeatDisplay(Client& c);

@@ -25,7 +25,7 @@ bool ClickFirstOffer(Client& c) {
 }
 
 // The player's ready action (the ready button).
-void PressReady(Client& c) { PlayerGetsReady(c); }
+void PressReady(Client& c) { c.main.AnNiu[2].events.Click(c.main.AnNiu[2]); }
 
 server::Options BotTable(std::uint64_t seed) {
     server::Options o;
