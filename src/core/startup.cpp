@@ -163,7 +163,7 @@ void StartUpSteps(Client& c) {
     l.g_ShortTurnTime = 1;
     c.table.g_Away = false;
     c.net.g_SettleHold = false;
-    c.table.g_RandomSeat = false;
+    c.table.g_SeatShuffle = false;
     l.WebBrowser2.Visible = false;
     l.WebBrowser1.failed = l.WebBrowser2.failed = false;
     // 4-7
