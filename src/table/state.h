@@ -24,6 +24,11 @@ struct TableState {
     bool g_ShuffleShown = false;
     // Pressed marks of the main buttons AnNiu 0-8; index 2 is the ready button.
     std::array<bool, 9> g_ButtonPressed{};
+    // Hover marks of AnNiu 0-8: the button shows its highlighted picture.
+    std::array<bool, 9> g_ButtonHover{};
+    // A key was pressed on the table (F1 among them) since the last play: the end of the play
+    // countdown then does not count a time-out. Cleared by a play and when the window comes back.
+    bool g_TimeoutMark = false;
     // The player hid the table during play: countdowns the round starts are then 1 second.
     bool g_Away = false;
     // The server closed the table (set by command 22, cleared when a player sits down).
