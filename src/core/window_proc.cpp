@@ -23,6 +23,10 @@ long MainWindowProc(Client& c, int msg, long wParam, long lParam) {
                                                                            : ui::WindowState::Minimised;
             ++c.main.revision;
             if (c.main.events.Resize) c.main.events.Resize();
+        } else if (wParam == platform::WindowBus::kScMove) {
+            // The front-end lets the user move the window with the mouse, as from the drag strip.
+            c.main.moveRequested = true;
+            ++c.main.revision;
         }
         return 0;
     default:

@@ -130,4 +130,10 @@ TEST_F(Pump, WindowMessagesAreTracedAndSystemCommandsHonoured) {
     bool traced = false;
     for (const auto& l : t.sim.system.traceLines) traced |= l == "window message 274 61728 0";
     EXPECT_TRUE(traced);
+
+    EXPECT_FALSE(t.c->main.moveRequested);
+    t.sim.windows.post("qelt", platform::WindowBus::kSysCommand, platform::WindowBus::kScMove, 0);
+    t.run(10);
+    EXPECT_TRUE(t.c->main.moveRequested);
+    EXPECT_EQ(t.c->main.windowState, ui::WindowState::Normal);
 }
