@@ -7,6 +7,7 @@
 #include "core/state.h"
 #include "media/images.h"
 #include "platform/platform.h"
+#include "records/state.h"
 #include "round/state.h"
 #include "shell/main_form.h"
 #include "shell/state.h"
@@ -29,6 +30,7 @@ struct Client {
     TableState table;
     Seats seats;
     RoundState round;
+    SettleState settle;
     ImageTables images;
     ShellState shell;
 

@@ -14,4 +14,6 @@ bool PluginSetUserinfo(Client& c, const std::string& nickname, const std::string
 void PropsNewDeal(Client& c) {}                    // the prop side's new-deal step
 bool PluginEndDisplayActive(const Client& c) { return false; }  // the end-of-round display is shown
 void PluginMarkEndDisplayClose(Client& c) {}       // marks the end-of-round display to close
+void PluginStartEndDisplay(Client& c) {}           // settlement state 1 and InitShowEnd
+void PluginFinishEndDisplay(Client& c) {}          // a marked shutdown now (InitExit 0), else state 2
 }  // namespace zorvan

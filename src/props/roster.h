@@ -19,4 +19,8 @@ void PropsNewDeal(Client& c);
 // The plug-in's end-of-round display is active / mark it to close.
 bool PluginEndDisplayActive(const Client& c);
 void PluginMarkEndDisplayClose(Client& c);
+// Round end with the plug-in active: settlement state 1 (pending) and InitShowEnd.
+void PluginStartEndDisplay(Client& c);
+// Settlement done: InitExit(0) when a shutdown was asked for meanwhile, else settlement state 2.
+void PluginFinishEndDisplay(Client& c);
 }  // namespace zorvan

@@ -1,9 +1,11 @@
 #include "table/leave.h"
 
 #include "core/client.h"
+#include "records/boards.h"
 
 namespace zorvan {
-void LeaveTable(Client& c) {}  // back to idle: filled in with the disconnect and leave handling
+// back to idle: filled in with the disconnect and leave handling; the boards and the record file go now
+void LeaveTable(Client& c) { ClearTableRecords(c); }
 void HandleTableClosed(Client& c, const Packet& p) {}      // shows the server's message and closes the table
 void HandleReconnectResult(Client& c, const Packet& p) {}  // resumes the table or ends after a refused reconnect
 void StartSilentReconnect(Client& c) {}                    // reconnects every 3 seconds, up to 21 attempts
