@@ -4,47 +4,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "text/gbk.h"
+
 namespace zorvan::json {
 namespace {
-
-// Length of the valid UTF-8 sequence at s[i], or 0 when the bytes there are not one.
-std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char b0 = byte(i);
-    std::size_t n;
-    std::uint32_t cp;
-    if (b0 < 0x80) return 1;
-    if (b0 >= 0xC2 && b0 <= 0xDF) { n = 2; cp = b0 & 0x1F; }
-    else if (b0 >= 0xE0 && b0 <= 0xEF) { n = 3; cp = b0 & 0x0F; }
-    else if (b0 >= 0xF0 && b0 <= 0xF4) { n = 4; cp = b0 & 0x07; }
-    else return 0;
-    if (i + n > s.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF))) return 0;  // overlong / too big
-    if (cp >= 0xD800 && cp <= 0xDFFF) return 0;  // surrogates are not characters
-    return n;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 class Parser {
 public:
@@ -188,14 +151,14 @@ private:
                         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
                             cp = 0xFFFD;  // a lone surrogate
                         }
-                        AppendUtf8(out, cp);
+                        text::AppendUtf8(out, cp);
                         break;
                     }
                     default: fail("unknown escape");
                 }
                 continue;
             }
-            std::size_t n = Utf8SequenceLength(t_, i_);
+            std::size_t n = text::Utf8SequenceLength(t_, i_);
             if (n == 0) fail("invalid UTF-8");
             out.append(t_.substr(i_, n));
             i_ += n;
@@ -208,7 +171,9 @@ private:
 
 }  // namespace
 
-void AppendString(std::string& out, std::string_view s) {
+void AppendString(std::string& out, std::string_view raw) {
+    // Text that is not valid UTF-8 is written with U+FFFD, so the document is always valid JSON.
+    const std::string s = text::CodePointsToUtf8(text::Utf8ToCodePoints(raw));
     out += '"';
     for (std::size_t i = 0; i < s.size();) {
         unsigned char ch = static_cast<unsigned char>(s[i]);
@@ -229,14 +194,8 @@ void AppendString(std::string& out, std::string_view s) {
             ++i;
             continue;
         }
-        std::size_t n = Utf8SequenceLength(s, i);
-        if (n == 0) {
-            out += "\xEF\xBF\xBD";  // U+FFFD for a byte that starts no valid sequence
-            ++i;
-        } else {
-            out.append(s.substr(i, n));
-            i += n;
-        }
+        out += s[i];
+        ++i;
     }
     out += '"';
 }

@@ -19,9 +19,14 @@ std::vector<std::uint8_t> Utf8ToGbk(std::string_view utf8);
 // The GBK bytes of one code point: one byte, two bytes, or empty when it has none.
 std::vector<std::uint8_t> EncodeCodePoint(char32_t cp);
 
+// Length of the valid UTF-8 sequence at s[i], or 0 when the bytes there start none (overlong
+// forms, surrogates and values past U+10FFFF are not valid).
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t i);
 // Splits UTF-8 into code points; invalid sequences become U+FFFD.
 std::u32string Utf8ToCodePoints(std::string_view utf8);
 std::string CodePointsToUtf8(std::u32string_view cps);
+// Appends one code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
 
 // Number of characters (code points).
 std::size_t CharCount(std::string_view utf8);
