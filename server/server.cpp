@@ -11,12 +11,6 @@ using namespace zorvan::server::wire;
 
 namespace {
 
-Packet Make(int command) {
-    Packet p{};
-    p[3] = static_cast<std::uint8_t>(command);
-    return p;
-}
-
 // A stable avatar for an account: "m1".."m10" or "w1".."w10".
 void PickAvatar(Profile& p) {
     std::uint32_t h = 2166136261u;

@@ -14,12 +14,6 @@ using namespace zorvan::server::wire;
 
 namespace {
 
-Packet Make(int command) {
-    Packet p{};
-    p[3] = static_cast<std::uint8_t>(command);
-    return p;
-}
-
 std::string CardsText(const Cards& cards) {
     std::string s;
     for (CardValue v : cards) s += (s.empty() ? "" : " ") + CardName(v);

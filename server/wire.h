@@ -13,6 +13,13 @@ namespace zorvan::server::wire {
 
 using Packet = std::array<std::uint8_t, 272>;
 
+// A fresh packet with its command byte set.
+inline Packet Make(int command) {
+    Packet p{};
+    p[3] = static_cast<std::uint8_t>(command);
+    return p;
+}
+
 inline void Put32LE(Packet& p, std::size_t off, std::uint32_t v) {
     for (std::size_t i = 0; i < 4; ++i) p[off + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
