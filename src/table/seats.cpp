@@ -1,5 +1,7 @@
 #include "table/seats.h"
 
+#include "rules/card.h"
+
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -58,14 +60,8 @@ std::string ClockText() {
 
 }  // namespace
 
-std::int16_t SeatIndex(int bit) {
-    std::int16_t n = 0;
-    while (bit > 1) {
-        bit /= 2;
-        ++n;
-    }
-    return n;
-}
+// A seat bit becomes its index the way a suit bit does.
+std::int16_t SeatIndex(int bit) { return rules::BitIndex(bit); }
 
 std::int16_t ScreenPosition(const Client& c, int bit) {
     return static_cast<std::int16_t>((SeatIndex(bit) - SeatIndex(OwnSeatBit(c))) & 3);
