@@ -1,10 +1,14 @@
 #include "records/boards.h"
 
+#include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "core/client.h"
 #include "records/record.h"
 #include "records/settle.h"
+#include "records/state.h"
+#include "round/view.h"
 #include "shell/shell.h"
 #include "text/gbk.h"
 
@@ -129,6 +133,37 @@ void BuildInformation(Client& c) {
     MakeTranslucent(c, f);
 }
 
+// Chains a mouse-move handler after the one a control already has.
+void OnMouseMove(ui::Control& ctl, std::function<void(ui::Control&)> fn) {
+    auto before = ctl.events.MouseMove;
+    ctl.events.MouseMove = [before, fn](ui::Control& self, const ui::MouseEvent& e) {
+        if (before) before(self, e);
+        fn(self);
+    };
+}
+
+// Mouse over a player shows the card; the details plaque shows the round details; the bars and the
+// table take both away.
+void InstallHovers(Client& c) {
+    auto& f = c.main;
+    if (!f.find("imgJishu")) {
+        f.add(f.imgJishu, "imgJishu", &f.Pic1);
+        f.imgJishu.picture = ui::Picture::Named("imgJishu");
+        f.imgJishu.Move(SX(c, 960), SY(c, 90), SX(c, 56), SY(c, 24));
+        f.imgJishu.Stretch = true;
+    }
+    OnMouseMove(f.imgJishu, [&c](ui::Control&) { RunGuarded(c, [&] { ShowRoundDetails(c); }); });
+    for (auto* arr : {&f.Nid, &f.Cash, &f.Level})
+        for (int p = 0; p < 4; ++p)
+            if (arr->exists(p))
+                OnMouseMove((*arr)[p], [&c](ui::Control& ctl) { RunGuarded(c, [&] { ShowPlayerCard(c, ctl.Index()); }); });
+    for (int p = 0; p < 4; ++p)
+        if (f.Tou.exists(p))
+            OnMouseMove(f.Tou[p], [&c](ui::Control& ctl) { RunGuarded(c, [&] { ShowPlayerCard(c, ctl.Index()); }); });
+    for (ui::Control* ctl : std::initializer_list<ui::Control*>{&f.imgDinglan, &f.imgDilan, &f.Pic1})
+        OnMouseMove(*ctl, [&c](ui::Control&) { RunGuarded(c, [&] { HideHoverWindows(c); }); });
+}
+
 void EnsureBuilt(Client& c) {
     auto& st = c.settle;
     if (st.formsBuilt) return;
@@ -139,6 +174,7 @@ void EnsureBuilt(Client& c) {
     c.forms.push_back(st.Score.get());
     c.forms.push_back(st.Hero.get());
     c.forms.push_back(st.Information.get());
+    InstallHovers(c);
 }
 
 // The number a Grade entry holds ("-" followed by digits for a loss); 0 for anything else.

@@ -52,6 +52,7 @@ struct MainForm : ui::Form {
     ui::Image imgLocation, imgword1, imgword2, Bank, Img_fan, Img_dyn;
     ui::Image imgKanDiPai, ImageZhuangJia, imgBaopai, imgBaopaiKuang, ImageGuo, ImageGaiPai, Imgfanzhu;
     ui::PictureBox Picture1;                               // snapshot of the bottom stack
+    ui::Image imgJishu;                                    // round details (src/records, registered there)
     std::unique_ptr<platform::Timer> tmrJiePai;            // the deal animation
 
     // Timers of the main window
