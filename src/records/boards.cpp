@@ -160,6 +160,11 @@ void InstallHovers(Client& c) {
     for (int p = 0; p < 4; ++p)
         if (f.Tou.exists(p))
             OnMouseMove(f.Tou[p], [&c](ui::Control& ctl) { RunGuarded(c, [&] { ShowPlayerCard(c, ctl.Index()); }); });
+    for (ui::Control* ctl : std::initializer_list<ui::Control*>{&f.Imgwealth, &f.lbwealth})
+        OnMouseMove(*ctl, [&c](ui::Control&) {
+            if (c.seats.g_WealthMultiplier == 0) return;
+            c.main.Imgwealth.ToolTipText = c.main.lbwealth.ToolTipText = "财富加倍 ×" + c.main.lbwealth.Caption;
+        });
     for (ui::Control* ctl : std::initializer_list<ui::Control*>{&f.imgDinglan, &f.imgDilan, &f.Pic1})
         OnMouseMove(*ctl, [&c](ui::Control&) { RunGuarded(c, [&] { HideHoverWindows(c); }); });
 }

@@ -378,7 +378,9 @@ void Settle(Sheet& sh) {
     c.round.g_GameInProgress = false;
     // The next ready action resets the table for the coming round (the revealed bottom goes).
     c.table.g_TableReset = false;
-    ClearSettleHold(c);
+    // Only the pause ends here: a plug-in packet parked meanwhile stays parked until the deal sends it
+    // (clearing the holds as the login result does would lose it).
+    c.net.g_SettleHold = false;
     // 17. Countdown to the next round.
     if (!c.login.g_Spectator) {
         c.table.g_ButtonPressed[2] = false;

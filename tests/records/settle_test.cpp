@@ -130,6 +130,25 @@ TEST_F(SettleTest, FeeModeAndPropCoins) {
     }
 }
 
+TEST_F(SettleTest, WealthMultipleLines) {
+    c.seats.g_WealthMultiplier = 2;
+    c.round.g_WealthText = "2";
+    struct Case { std::uint64_t amount; std::string winner, loser; };
+    for (const Case& k : {Case{5, "小计:2金币", "小计: - 2金币"}, Case{7, "小计:4金币", "小计: - 4金币"},
+                          Case{0, "小计:0金币", "小计:0金币"}}) {
+        SCOPED_TRACE(k.amount);
+        RoundEnd r = Usual();
+        for (auto& b : r.blocks) b.amount = k.amount;
+        Settle(r);
+        EXPECT_EQ(Col(0)[20], k.winner);
+        EXPECT_EQ(Col(0)[21], "财富加倍 ×2");
+        EXPECT_EQ(Col(1)[20], k.loser);
+    }
+    c.main.lbwealth.Caption = "3";
+    c.main.Imgwealth.events.MouseMove(c.main.Imgwealth, {});
+    EXPECT_EQ(c.main.lbwealth.ToolTipText, "财富加倍 ×3");
+}
+
 TEST_F(SettleTest, PropLinesAndTheirColour) {
     c.settle.g_PropText[1] = "红包00000255|鲜花00065280";
     Settle(Usual());
@@ -207,6 +226,19 @@ TEST_F(SettleTest, SheetShownBottomRevealedAndTheNextRoundCountedDown) {
     EXPECT_EQ(c.pump.g_Countdown, 12);
     EXPECT_TRUE(c.main.Number.Visible);
     EXPECT_EQ(c.main.Number.ForeColor, ui::kGreen);
+}
+
+TEST_F(SettleTest, APluginPacketParkedDuringThePauseSurvivesIt) {
+    ArmSettleHold(c);
+    Packet parked = MakePacket(45);
+    parked[9] = 129 * 8 % 256;
+    parked[8] = 129 * 8 / 256;
+    c.net.g_HoldA = HeldPacket{parked, false};
+    Settle(Usual());
+    EXPECT_FALSE(c.net.g_SettleHold);
+    EXPECT_EQ(c.net.g_HoldA.bytes[3], 45);
+    ReleaseSettleHold(c);  // the next deal
+    EXPECT_EQ(QueuedOf(45).size(), 1u);
 }
 
 TEST_F(SettleTest, HiddenTableAndSpectator) {
