@@ -567,7 +567,9 @@ void Table::NextCounterTurn() {
     p[14] = static_cast<std::uint8_t>(caller_ >= 0 ? seatBit(caller_) : 0);
     p[26] = static_cast<std::uint8_t>(counters_);
     SendAll(p);
-    deadline_ = now_ + Wait((opt_.counterSeconds + 1) * 1000);
+    // The client's countdown passes for the player one second after it showed 0, and the pass
+    // travels through its send queue: leave room for it, so that a pass is never late.
+    deadline_ = now_ + Wait((opt_.counterSeconds + 3) * 1000);
     ScheduleBots();
 }
 
