@@ -315,7 +315,7 @@ void ShowPlayerCard(Client& c, int p) {
         card.Left = static_cast<int>(picLeft + m.Left + (p - 1) * m.Width / 3.0);
         card.Top = static_cast<int>(picTop + m.Top + 0.11 * m.Height);
     }
-    auto num = [](double v) { return std::to_string(static_cast<long long>(v)); };
+    auto num = [](double v) { return SheetNumber(v); };
     const std::string values[9] = {info.nickname,           info.sex != 0 ? "男" : "女", info.location,
                                    num(info.score),         num(info.credit),            std::to_string(info.logins),
                                    std::to_string(info.drops), std::to_string(info.wins), std::to_string(info.losses)};

@@ -193,7 +193,7 @@ void Settle(Sheet& sh) {
     for (int h = 0; h < 4; ++h) {
         const std::size_t b = 36 + 30 * static_cast<std::size_t>(h);
         const int pos = sh.position(h);
-        const std::size_t q = 160 + 4 * static_cast<std::size_t>(SeatIndex(U8(p, b + 27)));
+        const std::size_t q = 160 + 4 * static_cast<std::size_t>(SeatIndex(U8(p, b + 27)) & 3);
         auto line = [&](int value, const std::string& text) {
             if (value == 0) return;
             sh.add(pos, text);
