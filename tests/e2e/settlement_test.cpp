@@ -53,13 +53,19 @@ TEST(LocalTableSettlement, IdleClientIsSettledAndReadiedForTheNextRound) {
         ASSERT_GT(col.size(), 12u);
         EXPECT_EQ(col[3], "房间底金：" + std::to_string(stake) + "金币");
         const std::string total = "总 得 分：" + std::to_string(p[b + 3] * 256 + p[b + 4]);
-        if (p[b + 6] == 0) EXPECT_NE(std::find(col.begin(), col.end(), total), col.end()) << total;
+        if (p[b + 6] == 0) {
+            EXPECT_NE(std::find(col.begin(), col.end(), total), col.end()) << total;
+        }
         const double v = Amount(p, b + 8);
         const bool won = p[b + 16] == 1;
         const std::string final = won ? "最终分：" + SheetNumber(v) + "金币"
                                       : std::string("最终分：") + (v != 0 ? "- " : " ") + SheetNumber(v) + "金币";
         EXPECT_EQ(sheet.State[pos + 4].items, std::vector<std::string>{final});
         EXPECT_EQ(HeroBoard(c).Grade[pos].items.size(), 1u);
+        if (p[b + 17] >= 1 && p[b + 17] <= 40) {
+            EXPECT_EQ(c.main.Level[pos].Caption, LevelName(p[b + 17]));
+        }
+        EXPECT_EQ(c.main.Cash[pos].Caption, SheetNumber(c.seats.info[static_cast<std::size_t>(pos)].coins) + "金币");
     }
     EXPECT_TRUE(std::filesystem::exists(dir / "info.qn"));
     EXPECT_EQ(c.main.Sysmsg[0].items.back(), "请点击【继续】按钮继续游戏！");
