@@ -1,6 +1,9 @@
 // A whole local table in one process and in virtual time: real client cores on the simulated
 // platform, connected to the reference server's state machine, with bots in the other seats.
 #pragma once
+#include <unistd.h>
+
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -38,6 +41,8 @@ public:
         auto lc = std::make_unique<LocalClient>(loop, desk, static_cast<int>(clients_.size()) + 1);
         LocalClient& ref = *lc;
         ref.sim.system.cmdline = account + "$key$127.0.0.1$5000$一号房$0$$0$$$0$$$0$0";
+        // A program folder of its own, so that the record file never lands in the working folder.
+        ref.sim.system.dir = MakeProgramDir(account);
         ref.sim.socket.acceptConnect = [this, &ref](const std::string&, int) {
             server_.Connected(ref.conn);
             return true;
@@ -82,6 +87,11 @@ public:
         return pred();
     }
 
+    ~LocalTable() {
+        std::error_code ec;
+        for (const auto& d : dirs_) std::filesystem::remove_all(d, ec);
+    }
+
     sim::SimLoop loop;
     sim::SimDesktop desk;
     std::vector<std::string> log;
@@ -95,6 +105,14 @@ private:
         } catch (const platform::ProgramEnded&) {
             ++ended;
         }
+    }
+    std::string MakeProgramDir(const std::string& account) {
+        static int serial = 0;
+        auto d = std::filesystem::temp_directory_path() /
+                 ("zorvan-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + "-" + account);
+        std::filesystem::create_directories(d);
+        dirs_.push_back(d);
+        return d.string();
     }
     void Pump() {
         server_.Advance(loop.nowMs());
@@ -116,6 +134,7 @@ private:
     server::Server server_;
     std::vector<std::unique_ptr<LocalClient>> clients_;
     std::unique_ptr<platform::Timer> wake_;
+    std::vector<std::filesystem::path> dirs_;
 };
 
 // Commands of a packet list.
