@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "rules/card.h"
 #include "rules/play.h"
@@ -27,6 +28,11 @@ struct TishiForm : ui::Form {
 
 // Trick tables indexed (position, k); entry 27 holds the count.
 using TrickTable = std::array<std::array<std::int32_t, 28>, 4>;
+
+// The refusal window shown for a play the rules do not allow.
+struct ChuPaiForm : ui::Form {
+    ChuPaiForm() : ui::Form("ChuPai") {}
+};
 
 struct RoundState {
     // A. Round identity and trump (g_zhuhuase, g_ZhuPaiMian and the two trump-three masks).
@@ -97,6 +103,8 @@ struct RoundState {
     std::int16_t g_LeadSingles = 0;
     std::int16_t g_LeadRuns = 0;
     std::array<std::int16_t, 13> g_LeadRunLengths{};
+    std::vector<int> g_MySelPics;  // pictures of the cards of the own last play, in list order
+    std::unique_ptr<ChuPaiForm> ChuPai;
 
     // Windows of the round.
     std::unique_ptr<MingXiForm> frmMingXi = std::make_unique<MingXiForm>();

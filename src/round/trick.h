@@ -10,4 +10,17 @@ void HandlePlay(Client& c, const Packet& p);
 bool PlayCountdownAutoPlay(Client& c);
 void PlayCountdownWarning(Client& c);  // the warning sound below 6 seconds
 void OnPlayCountdownEnd(Client& c);    // timeout bookkeeping and the automatic play
+void DaPai(Client& c, const Packet& p);      // shows one play at the seat that made it
+void DaPaiFail(Client& c, const Packet& p);  // a failed throw: the forced play, cards back
+// Checks the raised cards; sends command 7 and takes them out of the hand, or shows ChuPai.
+void judgechupai(Client& c);
+void PlayAttempt(Client& c);
+void ShowHint(Client& c);      // lowers the hand and raises the suggested cards
+void AutoPlay(Client& c);      // the hint, then the play (a time-out or a run-out hand)
+void ToggleRaise(Client& c, int imgIndex);
+void LowerHand(Client& c);
+void ShowChuPai(Client& c);
+void ClickOperation(Client& c, int index);
+// The refusal window and the events of the play buttons and the hand's pictures.
+void BuildPlayControls(Client& c);
 }  // namespace zorvan

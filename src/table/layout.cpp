@@ -6,6 +6,7 @@
 #include "round/bottom.h"
 #include "round/calling.h"
 #include "round/trump.h"
+#include "round/trick.h"
 #include "round/view.h"
 #include "table/buttons.h"
 #include "table/table.h"
@@ -182,6 +183,7 @@ void CreateTableControls(Client& c) {
 
 void CreateTableControls2(Client& c) {
     MainForm& f = c.main;
+    BuildPlayControls(c);
     Place(c, f.Location, 760, 668, 250, 20);
     Place(c, f.imgLocation, 632, 654, 394, 39);
     Place(c, f.imgword1, 640, 659, 57, 13);
