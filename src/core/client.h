@@ -12,6 +12,7 @@
 #include "shell/main_form.h"
 #include "shell/state.h"
 #include "table/state.h"
+#include "table/leave.h"
 
 namespace zorvan {
 
@@ -28,6 +29,7 @@ struct Client {
     PumpState pump;
     LayoutState layout;
     TableState table;
+    LeaveState leave;
     Seats seats;
     RoundState round;
     SettleState settle;

@@ -1,25 +1,308 @@
 #include "table/leave.h"
 
 #include "core/client.h"
+#include "core/lobby.h"
+#include "core/packets.h"
+#include "core/pump.h"
+#include "core/startup.h"
+#include "core/trace.h"
+#include "core/window_proc.h"
+#include "props/plugin.h"
 #include "records/boards.h"
+#include "shell/shell.h"
+#include "table/buttons.h"
+#include "table/seats.h"
+#include "table/table.h"
+#include "text/gbk.h"
 
 namespace zorvan {
-// back to idle: filled in with the disconnect and leave handling; the boards and the record file go now
-void LeaveTable(Client& c) { ClearTableRecords(c); }
-void HandleTableClosed(Client& c, const Packet& p) {}      // shows the server's message and closes the table
-void HandleReconnectResult(Client& c, const Packet& p) {}  // resumes the table or ends after a refused reconnect
-void StartSilentReconnect(Client& c) {}                    // reconnects every 3 seconds, up to 21 attempts
-void HandleLobbyQuery(Client& c) {}         // replies 1125 in a game, 1024 otherwise
-void HandleLobbyLeaveRequest(Client& c) {}  // leaves when idle, replies 1126/1125/1024
-void HandleLobbyLeaveNow(Client& c) {}      // leaves at once
-void HandleLobbyConnect(Client& c) {}       // connects to the lobby's next table
-}  // namespace zorvan
+namespace {
 
-namespace zorvan {
-void CloseTable(Client& c) {}                              // filled in with the table-closed handling
-void SendLeavePacket(Client& c) {}                         // filled in with the leave procedure
-void ShowOtherExit(Client& c, const std::string& text) {}  // filled in with the exit windows
-void ResetReconnectCounters(Client& c) {}                  // filled in with the silent reconnect
-void UnloadExitConfirm(Client& c) {}                       // filled in with the exit windows
-void ShowExitConfirm(Client& c) {}                         // asks whether to leave: filled in with the exit windows
+bool LobbyExists(Client& c) { return c.os.windows.exists(c.login.g_LobbyTitle); }
+
+void ClearMessageLists(Client& c) {
+    c.main.Sysmsg[0].Clear();
+    c.main.Sysmsg[1].Clear();
+}
+
+// The link flags and timers every way of leaving clears.
+void ClearLinkFlags(Client& c) {
+    c.net.g_SendPending = false;
+    c.net.g_DataArrived = false;
+    c.login.g_Connecting = false;
+    c.pump.g_Blink = false;
+    c.pump.g_WatchLink = false;
+    c.pump.g_WatchTicks = 0;
+    c.pump.g_PlayTimer = false;
+    c.pump.g_ReadyTimer = false;
+}
+
+void StopReconnectDriver(Client& c) {
+    auto& l = c.leave;
+    if (l.TimerCount) l.TimerCount->setEnabled(false);
+    if (l.TimerReconnect) l.TimerReconnect->setEnabled(false);
+    l.reconnectLoaded = false;
+}
+
+// The end of a table in a leave: minimised and the lobby forward, or the end when it is gone.
+void BackToLobbyOrEnd(Client& c) {
+    if (!LobbyExists(c)) c.os.EndProgram();
+    MinimizeMainWindow(c);
+    RestoreLobby(c);
+}
+
+// Leaving by the player's or the lobby's choice: the leave packet when connected, then idle.
+void LeaveNow(Client& c) {
+    c.round.g_GameInProgress = false;
+    if (c.os.socket.state() == platform::Socket::kConnected) SendLeavePacket(c);
+    LeaveTable(c);
+}
+
+}  // namespace
+
+Packet BuildLeavePacket(const Client& c) {
+    Packet p{};
+    Put8(p, 3, 16);
+    Put8(p, 6, c.seats.player[0].seat);
+    Put8(p, 14, 1);
+    return p;
+}
+
+void MakeReconnectPacket(Client& c) {
+    auto& p = c.login.g_LoginPacket;
+    Put8(p, 3, 28);
+    Put8(p, 260, c.net.g_EchoBytes[0]);
+    Put8(p, 261, c.net.g_EchoBytes[1]);
+    Put32LE(p, 268, static_cast<std::uint32_t>(c.round.g_ResumeKey));
+}
+
+void SendLeavePacket(Client& c) {
+    Packet p = BuildLeavePacket(c);
+    ClearLinkFlags(c);
+    StopKeepAlive(c);
+    if (c.os.socket.state() == platform::Socket::kConnected) WriteDirect(c, p);
+    // The wait lets the packet leave; a table that ends meanwhile is not touched afterwards.
+    if (!WaitMs(c, c.leave.g_Reconnected ? 800 : 400)) return;
+    StopRandomSeatDisplay(c);
+    c.login.WebBrowser2.Visible = false;
+}
+
+void LeaveTable(Client& c) {
+    ++c.table.g_TableGeneration;
+    c.round.g_GameInProgress = false;
+    c.table.g_ButtonPressed[2] = true;
+    ClearLinkFlags(c);
+    StopPump(c);
+    StopKeepAlive(c);
+    StopReconnectDriver(c);
+    ClearMessageLists(c);
+    c.os.socket.close();
+    c.login.g_LoginPending = false;
+    if (c.main.TimerKeepAlive) c.main.TimerKeepAlive->setInterval(5000);
+    ClearSettleHold(c);
+    // A graceful close may take a moment; at most 2 s, then the connection is dropped.
+    for (int waited = 0; c.os.socket.state() == platform::Socket::kConnected; waited += 20) {
+        if (waited >= 2000) {
+            c.os.socket.abort();
+            break;
+        }
+        c.os.loop.waitMs(20);
+    }
+    for (int i = 0; i < 4; ++i) {
+        c.seats.player[i].name.clear();
+        c.seats.player[i].seat = 0;
+        c.seats.info[i] = UserInfo{};
+    }
+    // The boards, the per-position totals and the record file "info.qn".
+    ClearTableRecords(c);
+    c.seats.g_SeatedCount = 0;
+    if (PluginLoaded(c)) PluginShutdown(c, 0);
+    MinimizeMainWindow(c);
+    c.pump.g_TimeoutCount = 0;
+    c.leave.otherExitShown = false;
+    c.leave.exitShown = false;
+    c.table.g_FreshTable = true;
+    c.seats.g_PositionMultipliers = {};
+}
+
+void CloseTable(Client& c) {
+    StopPump(c);
+    c.table.g_ButtonPressed[2] = false;
+    c.table.g_TableClosed = true;
+    for (int i = 1; i < 4; ++i) {
+        c.seats.player[i].name.clear();
+        c.seats.info[i] = UserInfo{};
+    }
+    c.main.Sysmsg[0].Clear();
+    ++c.table.g_TableGeneration;
+    c.os.socket.close();
+    c.os.loop.waitMs(2000);
+    ResetRings(c);
+    c.seats.g_SeatedCount = 0;
+    c.leave.otherExitShown = true;
+}
+
+void ShowOtherExit(Client& c, const std::string& text) {
+    c.leave.otherExitText = text;
+    c.leave.otherExitShown = true;
+}
+
+void HandleTableClosed(Client& c, const Packet& p) {
+    c.round.g_GameInProgress = false;
+    c.round.g_RoundCount = 0;
+    if (!c.table.g_Away) ShowHeroBoardCentred(c);
+    std::string raw;
+    for (std::size_t i = 16; i <= 215 && p[i] != 0; ++i) raw.push_back(static_cast<char>(p[i]));
+    if (PluginLoaded(c)) PluginShutdown(c, 0);
+    ShowOtherExit(c, text::GbkToUtf8(raw));
+    auto gen = c.table.g_TableGeneration;
+    if (!WaitMs(c, 5000) || gen != c.table.g_TableGeneration) return;
+    c.round.g_RoundCountB = 0;
+    c.pump.g_ReadyTimer = false;
+    c.pump.g_WatchLink = false;
+    c.pump.g_WatchTicks = 0;
+    c.round.g_GameInProgress = false;
+    c.table.g_TableReset = false;
+    CloseTable(c);
+}
+
+void ResetReconnectCounters(Client& c) {
+    c.leave.reconnectCountdown = 0;
+    c.leave.reconnectAttempts = 0;
+}
+
+void StartSilentReconnect(Client& c) {
+    auto& l = c.leave;
+    if (!l.TimerCount) {
+        l.TimerCount = c.os.loop.makeTimer(Guarded(c, [&c] { ReconnectCountTick(c); }));
+        l.TimerCount->setInterval(kReconnectIntervalMs);
+    }
+    ResetReconnectCounters(c);
+    l.reconnectLoaded = true;
+    // The 1 ms TimerReconnect only arms TimerCount; the first attempt comes 3 s after the loss.
+    l.TimerCount->setEnabled(true);
+}
+
+void ReconnectCountTick(Client& c) {
+    auto& l = c.leave;
+    if (c.os.socket.state() == platform::Socket::kConnected) {
+        StopReconnectDriver(c);
+        return;
+    }
+    if (l.reconnectAttempts < kReconnectAttempts) {
+        ++l.reconnectAttempts;
+        Trace(c, "reconnect attempt " + std::to_string(l.reconnectAttempts));
+        Reconnect(c);
+        return;
+    }
+    Trace(c, "reconnecting given up");
+    if (PluginLoaded(c)) PluginShutdown(c, 0);
+    MinimizeMainWindow(c);
+    RestoreLobby(c);
+    c.table.g_TableReset = false;
+    LeaveTable(c);
+    ResetPlayers(c);
+    ResetTable(c);
+    StopReconnectDriver(c);
+    ShowOtherExit(c, kLinkLostText);
+}
+
+void Reconnect(Client& c) {
+    ClearMessageLists(c);
+    c.main.Sysmsg[0].AddItem("正在重新连接服务器...");
+    MakeReconnectPacket(c);
+    c.net.g_DirectMode = true;
+    c.os.socket.abort();
+    if (c.login.g_ConnectMode == 0) {
+        ResetRings(c);
+        StartDirectConnection(c);
+    }
+}
+
+void HandleReconnectResult(Client& c, const Packet& p) {
+    if (U8(p, 15) == 1) {
+        c.login.g_Online = true;
+        c.leave.g_Reconnected = true;
+        ClearMessageLists(c);
+        c.main.Sysmsg[0].AddItem("正在重连服务器，请等待...！");
+        if (PluginLoaded(c)) PluginRecState(c, 3, true);
+        return;
+    }
+    if (PluginLoaded(c)) PluginShutdown(c, 0);
+    ShowMessageBox(c, "重连服务器失败，退出后请重新入座！", "");
+    RestoreLobby(c);
+    c.os.EndProgram();
+}
+
+void HandleLobbyQuery(Client& c) {
+    if (!LobbyExists(c)) return;
+    PostToLobby(c, c.round.g_GameInProgress ? kMsgQuery : kMsgLeaveNow);
+}
+
+void HandleLobbyLeaveRequest(Client& c) {
+    if (!LobbyExists(c)) return;
+    if (c.login.g_LoginPending) { PostToLobby(c, kMsgLoginPending); return; }
+    if (c.round.g_GameInProgress) { PostToLobby(c, kMsgQuery); return; }
+    LeaveNow(c);
+    PostToLobby(c, kMsgLeaveNow);
+}
+
+void HandleLobbyLeaveNow(Client& c) { LeaveNow(c); }
+
+void HandleLobbyConnect(Client& c) {
+    c.net.g_DirectMode = true;
+    if (c.login.g_ConnectMode == 0) {
+        ResetRings(c);
+        if (c.os.socket.state() != platform::Socket::kClosed) c.os.socket.abort();
+        StartDirectConnection(c);
+    }
+    c.table.g_ButtonPressed[2] = false;
+    ShowButtonPicture(c, 2, 4);
+    c.main.Time_Img.Visible = false;
+    c.main.Number.Visible = false;
+}
+
+void UnloadExitConfirm(Client& c) { c.leave.exitShown = false; }
+
+void ShowExitConfirm(Client& c) {
+    auto& l = c.leave;
+    if (PluginLoaded(c)) PluginSetBankState(c, 2);
+    if (l.exitShown) { l.exitShown = false; return; }
+    l.exitWarning = c.round.g_GameInProgress && !c.login.g_Spectator;
+    l.exitShown = true;
+}
+
+void ConfirmExit(Client& c) {
+    c.round.g_GameInProgress = false;
+    if (c.os.socket.state() == platform::Socket::kConnected) {
+        c.pump.g_WatchLink = false;
+        c.pump.g_WatchTicks = 0;
+        SendLeavePacket(c);
+    }
+    c.round.g_RoundCountB = 0;
+    c.table.g_TableReset = false;
+    LeaveTable(c);
+    ResetPlayers(c);
+    ResetTable(c);
+    BackToLobbyOrEnd(c);
+    c.leave.exitShown = false;
+}
+
+void OtherExitLeave(Client& c) {
+    c.table.g_TableReset = false;
+    LeaveTable(c);
+    ResetPlayers(c);
+    ResetTable(c);
+    c.round.g_RoundCountB = 0;
+    c.leave.otherExitShown = false;
+    BackToLobbyOrEnd(c);
+}
+
+void OtherExitStay(Client& c) {
+    c.table.g_TableClosed = true;
+    c.round.g_GameInProgress = false;
+    c.pump.g_WatchLink = false;
+    c.leave.otherExitShown = false;
+}
+
 }  // namespace zorvan

@@ -1,15 +1,42 @@
 // Leaving the table, the server closing it, reconnecting, and the lobby's requests.
 #pragma once
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/packet.h"
+#include "platform/platform.h"
 
 namespace zorvan {
 struct Client;
+
+// The exit windows and the silent reconnect driver (frmReconnect: loaded, never shown).
+struct LeaveState {
+    std::int16_t reconnectCountdown = 0, reconnectAttempts = 0;
+    bool g_Reconnected = false;
+    bool reconnectLoaded = false;             // frmReconnect is loaded
+    std::unique_ptr<platform::Timer> TimerCount, TimerReconnect;
+    bool exitShown = false;                   // frmExit
+    bool exitWarning = false;                 // frmExit's Label2 ("游戏正在进行，逃跑会扣分！") visible
+    bool otherExitShown = false;              // frmOtherExit
+    std::string otherExitText;                // frmOtherExit's Label1
+};
+
+inline constexpr int kReconnectAttempts = 21;
+inline constexpr int kReconnectIntervalMs = 3000;
+inline constexpr const char* kLinkLostText = "网络已断开,请退出大厅重新登陆游戏";
+
+// The reconnect packet: the login packet with command 28, the echo bytes and the resume key.
+void MakeReconnectPacket(Client& c);
+// The leave packet: command 16, byte 6 = own seat bit, byte 14 = 1.
+Packet BuildLeavePacket(const Client& c);
+
 void LeaveTable(Client& c);
 void HandleTableClosed(Client& c, const Packet& p);      // command 22
 void HandleReconnectResult(Client& c, const Packet& p);  // command 29
 void StartSilentReconnect(Client& c);
+void ReconnectCountTick(Client& c);                      // one TimerCount tick (every 3 s)
+void Reconnect(Client& c);                               // one reconnect attempt
 // Lobby messages to the client.
 void HandleLobbyQuery(Client& c);         // 1125
 void HandleLobbyLeaveRequest(Client& c);  // 771
@@ -27,4 +54,8 @@ void ResetReconnectCounters(Client& c);  // the reconnect attempt counters back 
 void UnloadExitConfirm(Client& c);       // unloads frmExit when it is visible
 // Used by the exit button.
 void ShowExitConfirm(Client& c);         // the exit dialog frmExit
+// The buttons of the exit windows.
+void ConfirmExit(Client& c);             // frmExit pbCloseMe
+void OtherExitLeave(Client& c);          // frmOtherExit imgOK
+void OtherExitStay(Client& c);           // frmOtherExit imgCancel
 }  // namespace zorvan
