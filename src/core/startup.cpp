@@ -316,6 +316,9 @@ void ConnectFailed(Client& c) {
     c.os.socket.abort();
     c.login.g_Connecting = false;
     c.pump.g_ConnectTicks = 0;
+    // While the silent reconnect runs, a failed attempt is only retried by its driver (every 3 s,
+    // then it gives up itself): the table stays.
+    if (c.leave.reconnectLoaded) return;
     LeaveTable(c);
     StopPump(c);
     StopKeepAlive(c);
