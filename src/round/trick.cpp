@@ -11,6 +11,7 @@
 #include "rules/play.h"
 #include "rules/prompt.h"
 #include "table/seats.h"
+#include "text/gbk.h"
 
 namespace zorvan {
 namespace {
@@ -52,11 +53,11 @@ void ClearTable(Client& c) {
 double CardStep(const Client& c) { return FullLayout(c) ? 0.22 : 0.19; }
 
 // The cards of a play: a plain list, or the groups of a throw.
-std::vector<rules::CardValue> DecodeCards(RoundState& r, const Packet& p, bool lead) {
+std::vector<rules::CardValue> DecodeCards(RoundState& r, const Packet& p, bool lead, bool grouped) {
     std::vector<rules::CardValue> out;
     const int n = p[17];
     auto card = [&](std::size_t at) { return rules::MakeCard(p.at(at + 1), p.at(at)); };
-    if (p[18] != 3 || p[19] == 9) {
+    if (!grouped) {
         for (int j = 0; j < n && 23 + 2 * j < kPacketSize; ++j) out.push_back(card(22 + 2 * static_cast<std::size_t>(j)));
         return out;
     }
@@ -111,7 +112,136 @@ void PlaceTurnClock(Client& c, int p) {
 
 }  // namespace
 
-void DaPaiFail(Client& c, const Packet& p) {}  // shows the failed throw and returns the cards
+namespace {
+// The play spot of another position for a play of n cards (stored in its record).
+void PlaceOpponentSpot(Client& c, int s, int n) {
+    auto& rec = c.seats.player[static_cast<std::size_t>(s)];
+    double x = rec.anchorX, y = rec.anchorY;
+    if (s == 1) x = SX(c, n <= 5 ? 300 : n <= 9 ? 320 : 390), y = SY(c, 310);
+    if (s == 2) x = SX(c, 500);
+    if (s == 3) x = SX(c, n <= 5 ? 700 : n <= 9 ? 680 : 750), y = SY(c, 310);
+    rec.anchorX = Round16(x);
+    rec.anchorY = Round16(y);
+}
+
+// Shows cards in a row at position s's spot on the given pictures; false when a picture index
+// is out of range (the caller stops).
+bool ShowRow(Client& c, int s, const std::vector<int>& pics, const std::vector<rules::CardValue>& cards) {
+    auto& rec = c.seats.player[static_cast<std::size_t>(s)];
+    auto& arr = CardArray(c, s);
+    const int n = static_cast<int>(cards.size());
+    for (int k = 0; k < n && k < static_cast<int>(pics.size()); ++k) {
+        int m = pics[static_cast<std::size_t>(k)];
+        if (m < 0 || m > 25 || !arr.exists(m)) return false;
+        ShowCardPicture(c, s, m, rules::PictureCode(cards[static_cast<std::size_t>(k)]));
+        auto& img = arr[m];
+        img.Left = rec.anchorX - (0.11 * n + 0.39) * SX(c, 90) + k * CardStep(c) * arr[0].Width;
+        img.Top = s == 2 ? rec.anchorY + SX(c, 20) : rec.anchorY;
+        img.Visible = true;
+        img.ZOrder(0);
+    }
+    return true;
+}
+
+std::vector<int> OpponentPics(Client& c, int s, int n) {
+    std::vector<int> out;
+    const auto& rec = c.seats.player[static_cast<std::size_t>(s)];
+    const int b = c.round.g_OppPlayedCount[static_cast<std::size_t>(s - 1)];
+    for (int k = b; k < b + n && k < rules::kHandSlots; ++k) out.push_back(k > 25 ? 99 : rec.hand.card[static_cast<std::size_t>(k)].imgIndex);
+    return out;
+}
+
+void AppendPlayed(RoundState& r, int s, const std::vector<rules::CardValue>& cards) {
+    for (auto v : cards) {
+        int k = Count(r.g_PlayedPm, s);
+        if (k >= 27) break;
+        At(r.g_PlayedPm, s, k) = rules::pm(v);
+        At(r.g_PlayedHs, s, k) = rules::hs(v);
+        Count(r.g_PlayedPm, s) = Count(r.g_PlayedHs, s) = k + 1;
+    }
+}
+}  // namespace
+
+void DaPaiFail(Client& c, const Packet& p) {
+    auto& r = c.round;
+    auto& f = c.main;
+    const int s = ScreenPosition(c, p[6] & 15);
+    if (s < 0 || s > 3) return;
+    PlayEffect(c, "\\..\\common\\pk\\sys070.wav", false);
+    // The attempt, shown while the notice is up.
+    const int before = Count(r.g_PlayedPm, s);
+    RoundState scratch;  // the attempt's groups are not the lead's structure
+    auto attempt = DecodeCards(scratch, p, false, p[18] == 3);
+    AppendPlayed(r, s, attempt);
+    const int n = static_cast<int>(attempt.size());
+    std::vector<int> pics = s == 0 ? r.g_MySelPics : OpponentPics(c, s, n);
+    if (s != 0) PlaceOpponentSpot(c, s, n);
+    if (!ShowRow(c, s, pics, attempt)) return;
+    if (MainWindowNormal(c)) {
+        std::string who = s == 0 ? "您" : text::LeftChars(PositionName(c, s), 8);
+        ShowTishi(c, who + "甩牌失败！", "自动出小!");
+    }
+    if (!WaitMs(c, 2000)) return;
+    HideTishi(c);
+    if (s != 0)
+        for (int m : pics)
+            if (CardArray(c, s).exists(m)) CardArray(c, s)[m].Visible = false;
+    Count(r.g_PlayedPm, s) = Count(r.g_PlayedHs, s) = before;
+    // The forced play becomes the lead of the trick.
+    const int forced = std::min<int>(p[144], n);
+    r.lead.formerNum = static_cast<std::int16_t>(forced);
+    r.lead.formerType = p[145];
+    r.lead.formerHS = p[146] > 8 ? r.trump.g_zhuhuase : p[146];
+    r.lead.formerZhu = p[147] == 1;
+    std::vector<rules::CardValue> cards;
+    for (int k = 0; k < forced; ++k) cards.push_back(rules::MakeCard(p[149 + 2 * static_cast<std::size_t>(k)], p[148 + 2 * static_cast<std::size_t>(k)]));
+    AppendPlayed(r, s, cards);
+    std::vector<int> forcedPics(pics.begin(), pics.begin() + std::min<std::size_t>(pics.size(), static_cast<std::size_t>(forced)));
+    if (s != 0) PlaceOpponentSpot(c, s, forced);
+    if (!ShowRow(c, s, forcedPics, cards)) return;
+    for (int k = 0; k < static_cast<int>(forcedPics.size()); ++k) {
+        At(r.g_TablePics, s, k) = forcedPics[static_cast<std::size_t>(k)];
+        At(r.g_TrickHist0, s, k) = forcedPics[static_cast<std::size_t>(k)];
+    }
+    Count(r.g_TablePics, s) = Count(r.g_TrickHist0, s) = forced;
+    auto& rec = c.seats.player[static_cast<std::size_t>(s)];
+    if (s != 0) {
+        rec.hand.count = static_cast<std::int16_t>(std::max(0, rec.hand.count - forced));
+        if (rec.hand.count == 0) r.g_HandRunOut = true;
+        r.g_OppPlayedCount[static_cast<std::size_t>(s - 1)] = static_cast<std::int16_t>(r.g_OppPlayedCount[static_cast<std::size_t>(s - 1)] + forced);
+        ShowFans(c);
+    } else {
+        // The cards that were not played go back into the hand on their own pictures.
+        auto& hand = rec.hand;
+        for (int k = 0; k < n - forced; ++k) {
+            std::size_t at = 149 + 2 * static_cast<std::size_t>(p[144]) + 4 * static_cast<std::size_t>(k);
+            if (at + 3 >= kPacketSize || hand.count >= rules::kHandSlots) break;
+            if (static_cast<std::size_t>(forced + k) >= pics.size()) break;
+            auto v = static_cast<rules::CardValue>((static_cast<std::uint32_t>(p[at]) << 24) | (static_cast<std::uint32_t>(p[at + 1]) << 16) |
+                                                   (static_cast<std::uint32_t>(p[at + 2]) << 8) | p[at + 3]);
+            int m = pics[static_cast<std::size_t>(forced + k)];
+            hand.card[static_cast<std::size_t>(hand.count)] = {v, static_cast<std::int16_t>(m)};
+            ShowCardPicture(c, 0, m, rules::PictureCode(v));
+            f.cardImage0[m].Top = c.table.g_HandTop;
+            f.cardImage0[m].Enabled = true;
+            f.cardImage0[m].Visible = false;
+            ++hand.count;
+        }
+        for (int i = 0; i < hand.count; ++i) {
+            auto& img = SlotImage(c, i);
+            img.Top = c.table.g_HandTop;
+            img.Left = i * 0.22 * f.cardImage0[0].Width + 250;
+            img.Visible = false;
+            img.ZOrder(0);
+        }
+        RedisplayHand(c);
+    }
+    if (p[145] == 4 && SetGif(c, f.Img_fan, 604)) {
+        f.Img_fan.Stretch = true;
+        f.Img_fan.ZOrder(0);
+        f.Img_fan.Visible = true;
+    }
+}
 
 void LowerHand(Client& c) {
     auto& hand = c.seats.player[0].hand;
@@ -256,6 +386,26 @@ void BuildPlayControls(Client& c) {
         };
 }
 
+// An own play the client did not send (the server played for a player who ran out of time):
+// its cards are taken out of the hand, matched by face and suit, and their pictures used.
+void TakeServedPlay(Client& c, int c0, int n) {
+    auto& r = c.round;
+    auto& hand = c.seats.player[0].hand;
+    r.g_MySelPics.clear();
+    for (int i = 0; i < n && c0 + i < 27; ++i) {
+        const int face = At(r.g_PlayedPm, 0, c0 + i), suit = At(r.g_PlayedHs, 0, c0 + i);
+        for (int s = 0; s < hand.count; ++s) {
+            auto v = hand.card[static_cast<std::size_t>(s)].value;
+            if (rules::pm(v) != face || rules::hs(v) != suit) continue;
+            r.g_MySelPics.push_back(hand.card[static_cast<std::size_t>(s)].imgIndex);
+            hand.Remove(s);
+            break;
+        }
+    }
+    for (int i = 0; i < hand.count; ++i) SlotImage(c, i).Top = c.table.g_HandTop;
+    RedisplayHand(c);
+}
+
 void DaPai(Client& c, const Packet& p) {
     auto& r = c.round;
     auto& f = c.main;
@@ -280,7 +430,7 @@ void DaPai(Client& c, const Packet& p) {
         return;
     }
     PlayEffect(c, "\\..\\common\\pk\\sys070.wav", false);
-    for (auto v : DecodeCards(r, p, lead)) {
+    for (auto v : DecodeCards(r, p, lead, p[18] == 3 && p[19] != 9)) {
         int k = Count(r.g_PlayedPm, s);
         if (k >= 27) break;
         At(r.g_PlayedPm, s, k) = rules::pm(v);
@@ -316,7 +466,6 @@ void DaPai(Client& c, const Packet& p) {
         rec.anchorY = Round16(y);
         auto& arr = CardArray(c, s);
         const int b = r.g_OppPlayedCount[static_cast<std::size_t>(s - 1)];
-        const double cw = arr[0].Width;
         for (int k = b; k < b + n; ++k) {
             int j = k - b;
             if (k > 25) return;
@@ -324,7 +473,7 @@ void DaPai(Client& c, const Packet& p) {
             int m = rec.hand.card[static_cast<std::size_t>(k)].imgIndex;
             ShowCardPicture(c, s, m, rules::PictureCode(v));
             auto& img = arr[m];
-            img.Left = x - (0.11 * n + 0.39) * w90 + j * CardStep(c) * cw;
+            img.Left = x - (0.11 * n + 0.39) * w90 + j * CardStep(c) * arr[0].Width;
             img.Top = s == 2 ? y + SX(c, 20) : y;
             img.Width = w90;
             img.Height = SY(c, 120);
@@ -339,9 +488,10 @@ void DaPai(Client& c, const Packet& p) {
         r.g_OppPlayedCount[static_cast<std::size_t>(s - 1)] = static_cast<std::int16_t>(b + n);
         ShowFans(c);
     } else {
+        if (static_cast<int>(r.g_MySelPics.size()) < n) TakeServedPlay(c, c0, n);
         const int num = std::min<int>(r.lead.formerNum, static_cast<int>(r.g_MySelPics.size()));
         const double cw = f.cardImage0[0].Width;
-        for (int i = 0; i < n && i < 25; ++i) {
+        for (int i = 0; i < n && i < num; ++i) {
             int k = c0 + i;
             if (k >= 27) break;
             int m = r.g_MySelPics[static_cast<std::size_t>(i)];
@@ -352,7 +502,7 @@ void DaPai(Client& c, const Packet& p) {
             img.Left = rec.anchorX - (0.11 * num + 0.39) * w90 + i * CardStep(c) * cw;
             At(r.g_TrickHist0, 0, i) = m;
         }
-        for (int i = 0; i < n && i < 25; ++i) {
+        for (int i = 0; i < n && i < num; ++i) {
             auto& img = f.cardImage0[r.g_MySelPics[static_cast<std::size_t>(i)]];
             img.Visible = true;
             img.ZOrder(0);
@@ -397,6 +547,9 @@ void HandlePlay(Client& c, const Packet& p) {
     PlaceTurnClock(c, next);
     if (next == 0) {
         r.g_MyTurn = r.g_SelectEnabled = true;
+    } else {
+        // Buttons of an earlier turn the player let pass are not left on the table.
+        for (int i = 0; i < 2; ++i) f.Operation[i].Visible = f.Operation[i].Enabled = false;
     }
     HideEntries(c, r.g_TrickHist2, 33);
     HideEntries(c, r.g_TrickHist1, 33);
