@@ -10,6 +10,7 @@
 
 #include "rules/card.h"
 #include "rules/play.h"
+#include "platform/platform.h"
 #include "ui/controls.h"
 
 namespace zorvan {
@@ -32,6 +33,7 @@ using TrickTable = std::array<std::array<std::int32_t, 28>, 4>;
 // The refusal window shown for a play the rules do not allow.
 struct ChuPaiForm : ui::Form {
     ChuPaiForm() : ui::Form("ChuPai") {}
+    ui::Label Label1, Label2;  // the close mark in the top right corner, the message
 };
 
 struct RoundState {
@@ -105,6 +107,7 @@ struct RoundState {
     std::array<std::int16_t, 13> g_LeadRunLengths{};
     std::vector<int> g_MySelPics;  // pictures of the cards of the own last play, in list order
     std::unique_ptr<ChuPaiForm> ChuPai;
+    std::unique_ptr<platform::Timer> Timerformer;  // ends the previous-trick view
 
     // Windows of the round.
     std::unique_ptr<MingXiForm> frmMingXi = std::make_unique<MingXiForm>();

@@ -5,6 +5,7 @@
 #include "core/client.h"
 #include "core/packets.h"
 #include "media/effects.h"
+#include "round/bottom.h"
 #include "round/calling.h"
 #include "round/view.h"
 #include "rules/card.h"
@@ -90,6 +91,16 @@ std::vector<rules::CardValue> DecodeCards(RoundState& r, const Packet& p, bool l
 bool IsPointFace(int face) { return face == 5 || face == 10 || face == 13; }
 
 // The turn clock at the position that plays next (full and small layouts).
+void ShowEntries(Client& c, Table& t) {
+    for (int q = 0; q < 4; ++q)
+        for (int k = 0; k < Count(t, q) && k < 27; ++k) {
+            int e = At(t, q, k);
+            if (e < 0 || e >= 33) continue;
+            CardArray(c, q)[e].Visible = true;
+            CardArray(c, q)[e].ZOrder(0);
+        }
+}
+
 void PlaceTurnClock(Client& c, int p) {
     auto& t = c.main.Time_Img;
     const bool full = FullLayout(c);
@@ -360,8 +371,41 @@ void ClickOperation(Client& c, int index) {
     case 4:
         if (c.seats.player[0].hand.count > 0 && r.g_GameInProgress) LowerHand(c);
         break;
-    default: break;  // the previous-trick view is not offered yet
+    case 3:
+        if (!r.g_FormerViewIdle) {
+            EndFormerView(c);
+            return;
+        }
+        if (!r.g_GameInProgress) return;
+        r.g_FormerViewIdle = false;
+        HideEntries(c, r.g_TrickHist0, 33);
+        HideEntries(c, r.g_TrickHist1, 33);
+        HideEntries(c, r.g_TrickHist2, 33);
+        ShowEntries(c, r.g_TrickHist1);
+        c.main.Operation[0].ZOrder(0);
+        c.main.Operation[1].ZOrder(0);
+        if (r.Timerformer) r.Timerformer->setEnabled(true);
+        break;
+    default: break;
     }
+}
+
+void EndFormerView(Client& c) {
+    auto& r = c.round;
+    if (r.Timerformer) r.Timerformer->setEnabled(false);
+    HideEntries(c, r.g_TrickHist2, 33);
+    HideEntries(c, r.g_TrickHist1, 33);
+    ShowEntries(c, r.g_TrickHist0);
+    r.g_FormerViewIdle = true;
+}
+
+void TableMouseDown(Client& c, int button) {
+    auto& r = c.round;
+    HideTishi(c);
+    if (r.ChuPai) r.ChuPai->Hide();
+    if (button != 2) return;
+    if (r.g_SelectEnabled && r.g_PlayEnabled && c.login.g_Online) PlayAttempt(c);
+    if (c.main.ImageGaiPai.Visible && c.login.g_Online) BuryRaised(c);
 }
 
 void BuildPlayControls(Client& c) {
@@ -373,8 +417,32 @@ void BuildPlayControls(Client& c) {
         r.ChuPai->Width = 2670;
         r.ChuPai->Height = 945;
         r.ChuPai->Visible = false;
+        r.ChuPai->Topmost = true;
+        r.ChuPai->picture = ui::Picture::Named("ChuPai");
+        auto& w = *r.ChuPai;
+        w.add(w.Label2, "Label2");
+        w.Label2.Caption = "不符合规则！";
+        w.Label2.ForeColor = ui::Rgb{255, 255, 0};
+        w.Label2.FontBold = true;
+        w.Label2.Move(20 * 15, 20 * 15, 140 * 15, 20 * 15);
+        w.add(w.Label1, "Label1");
+        w.Label1.Caption = "×";
+        w.Label1.Move(w.Width - 16 * 15, 0, 16 * 15, 16 * 15);
+        w.Label1.events.Click = [&w](ui::Control&) { w.Hide(); };
         c.forms.push_back(r.ChuPai.get());
     }
+    if (!r.Timerformer) {
+        r.Timerformer = c.os.loop.makeTimer(Guarded(c, [&c] { EndFormerView(c); }));
+        r.Timerformer->setInterval(1500);
+    }
+    f.Pic1.events.MouseDown = [&c](ui::Control&, const ui::MouseEvent& e) { RunGuarded(c, [&] { TableMouseDown(c, e.button); }); };
+    f.Pic2.events.MouseDown = [&c](ui::Control&, const ui::MouseEvent& e) {
+        RunGuarded(c, [&] {
+            auto& r = c.round;
+            if (r.ChuPai) r.ChuPai->Hide();
+            if (e.button == 2 && r.g_SelectEnabled && r.g_PlayEnabled && !r.g_PlayLocked) PlayAttempt(c);
+        });
+    };
     for (int i = 0; i < 5 && f.Operation.exists(i); ++i)
         f.Operation[i].events.Click = [&c](ui::Control& ctl) { RunGuarded(c, [&] { ClickOperation(c, ctl.Index()); }); };
     for (int i = 0; i <= 32 && f.cardImage0.exists(i); ++i)

@@ -21,6 +21,9 @@ void ToggleRaise(Client& c, int imgIndex);
 void LowerHand(Client& c);
 void ShowChuPai(Client& c);
 void ClickOperation(Client& c, int index);
+void EndFormerView(Client& c);  // the Timerformer tick: the current trick is back
+// A button pressed on the table picture: closes the pop-ups; the right button plays or buries.
+void TableMouseDown(Client& c, int button);
 // The refusal window and the events of the play buttons and the hand's pictures.
 void BuildPlayControls(Client& c);
 }  // namespace zorvan

@@ -215,5 +215,48 @@ TEST_F(TrickTest, OtherSeatsFailedThrowTakesOnlyTheForcedCards) {
     EXPECT_FALSE(c.main.cardImage1[4].Visible);
 }
 
+TEST_F(TrickTest, PreviousTrickViewShowsTheLastTrickForOneAndAHalfSeconds) {
+    c.round.g_GameInProgress = true;
+    c.round.g_FormerViewIdle = true;
+    HandlePlay(c, Opening(2));
+    for (int seat : {2, 4, 8}) HandlePlay(c, Play(seat, seat == 8 ? 2 : seat * 2, 0, {MakeCard(2, 9)}));
+    HandlePlay(c, Play(0, 2, 0, {}));  // one more message: the (three-play) trick stays
+    c.round.g_TrickPlays = 4;
+    HandlePlay(c, Opening(2));  // the table is cleared, the trick moves to the previous one
+    HandlePlay(c, Play(2, 4, 0, {MakeCard(4, 3)}));
+    auto& previous = c.main.cardImage1[0];
+    auto& current = c.main.cardImage1[1];
+    ASSERT_FALSE(previous.Visible);
+    ASSERT_TRUE(current.Visible);
+    struct Case { bool secondClick; std::int64_t after; };
+    for (const auto& k : {Case{false, 1600}, Case{true, 0}}) {
+        Click(3);
+        EXPECT_TRUE(previous.Visible);
+        EXPECT_FALSE(current.Visible);
+        if (k.secondClick) {
+            loop.runFor(500);
+            Click(3);
+        } else {
+            loop.runFor(k.after);
+        }
+        EXPECT_FALSE(previous.Visible) << k.secondClick;
+        EXPECT_TRUE(current.Visible);
+        EXPECT_TRUE(c.round.g_FormerViewIdle);
+        EXPECT_FALSE(c.round.Timerformer->enabled());
+    }
+}
+
+TEST_F(TrickTest, SortWorksOncePerTurnAndRightClickOnTheSecondTablePlays) {
+    HandlePlay(c, Opening(kOwn));
+    ASSERT_TRUE(c.round.g_SortAllowed);
+    Click(2);
+    EXPECT_FALSE(c.round.g_SortAllowed);
+    c.main.cardImage0[c.seats.player[0].hand.card[3].imgIndex].Top -= 24;
+    c.main.Pic2.events.MouseDown(c.main.Pic2, ui::MouseEvent{2});
+    EXPECT_EQ(QueuedOf(7).size(), 1u);
+    c.main.Pic2.events.MouseDown(c.main.Pic2, ui::MouseEvent{2});  // locked until the next turn
+    EXPECT_EQ(QueuedOf(7).size(), 1u);
+}
+
 }  // namespace
 }  // namespace zorvan::testing
