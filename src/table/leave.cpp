@@ -58,7 +58,76 @@ void LeaveNow(Client& c) {
     LeaveTable(c);
 }
 
+// The exit windows: built on first use, unloaded by hiding.
+constexpr int kTw = 15;
+
+void CentreOverMain(Client& c, ui::Form& f) {
+    f.Move(c.main.Left + (c.main.Width - f.Width) / 2, c.main.Top + (c.main.Height - f.Height) / 2);
+}
+
+ExitForm& ExitDialog(Client& c) {
+    auto& l = c.leave;
+    if (!l.frmExit) {
+        l.frmExit = std::make_unique<ExitForm>();
+        auto& f = *l.frmExit;
+        f.picture = ui::Picture::Named("frmExit");
+        f.Width = 260 * kTw;
+        f.Height = 130 * kTw;
+        f.add(f.Label1, "Label1");
+        f.Label1.Move(20 * kTw, 24 * kTw, 220 * kTw, 18 * kTw);
+        f.add(f.Label2, "Label2");
+        f.Label2.Move(20 * kTw, 48 * kTw, 220 * kTw, 18 * kTw);
+        f.add(f.pbCloseMe, "pbCloseMe");
+        f.pbCloseMe.Move(40 * kTw, 86 * kTw, 65 * kTw, 30 * kTw);
+        f.add(f.pbCancel, "pbCancel");
+        f.pbCancel.Move(155 * kTw, 86 * kTw, 65 * kTw, 30 * kTw);
+        f.pbCloseMe.events.Click = [&c](ui::Control&) { RunGuarded(c, [&] { ConfirmExit(c); }); };
+        f.pbCancel.events.Click = [&c](ui::Control&) { RunGuarded(c, [&] { UnloadExitConfirm(c); }); };
+        MakeTranslucent(c, f);
+        c.forms.push_back(&f);
+    }
+    return *l.frmExit;
+}
+
+OtherExitForm& OtherExit(Client& c) {
+    auto& l = c.leave;
+    if (!l.frmOtherExit) {
+        l.frmOtherExit = std::make_unique<OtherExitForm>();
+        auto& f = *l.frmOtherExit;
+        f.picture = ui::Picture::Named("frmOtherExit");
+        f.Width = 300 * kTw;
+        f.Height = 140 * kTw;
+        f.add(f.Label1, "Label1");
+        f.Label1.Move(20 * kTw, 24 * kTw, 260 * kTw, 48 * kTw);
+        f.add(f.imgOK, "imgOK");
+        f.imgOK.Move(50 * kTw, 96 * kTw, 70 * kTw, 30 * kTw);
+        f.add(f.imgCancel, "imgCancel");
+        f.imgCancel.Move(180 * kTw, 96 * kTw, 70 * kTw, 30 * kTw);
+        f.imgOK.events.Click = [&c](ui::Control&) { RunGuarded(c, [&] { OtherExitLeave(c); }); };
+        f.imgCancel.events.Click = [&c](ui::Control&) { RunGuarded(c, [&] { OtherExitStay(c); }); };
+        MakeTranslucent(c, f);
+        c.forms.push_back(&f);
+    }
+    return *l.frmOtherExit;
+}
+
+void ShowOver(Client& c, ui::Form& f) {
+    CentreOverMain(c, f);
+    f.Topmost = true;
+    f.Show();
+    f.raiseRequested = true;
+    ++f.revision;
+}
+
+void UnloadOtherExit(Client& c) {
+    if (c.leave.frmOtherExit) c.leave.frmOtherExit->Hide();
+}
+
 }  // namespace
+
+bool ExitConfirmVisible(const Client& c) { return c.leave.frmExit && c.leave.frmExit->Visible; }
+bool OtherExitVisible(const Client& c) { return c.leave.frmOtherExit && c.leave.frmOtherExit->Visible; }
+std::string OtherExitText(const Client& c) { return c.leave.frmOtherExit ? c.leave.frmOtherExit->Label1.Caption : ""; }
 
 Packet BuildLeavePacket(const Client& c) {
     Packet p{};
@@ -119,8 +188,8 @@ void LeaveTable(Client& c) {
     if (PluginLoaded(c)) PluginShutdown(c, 0);
     MinimizeMainWindow(c);
     c.pump.g_TimeoutCount = 0;
-    c.leave.otherExitShown = false;
-    c.leave.exitShown = false;
+    UnloadOtherExit(c);
+    UnloadExitConfirm(c);
     c.table.g_FreshTable = true;
     c.seats.g_PositionMultipliers = {};
 }
@@ -139,12 +208,13 @@ void CloseTable(Client& c) {
     c.os.loop.waitMs(2000);
     ResetRings(c);
     c.seats.g_SeatedCount = 0;
-    c.leave.otherExitShown = true;
+    ShowOver(c, OtherExit(c));
 }
 
 void ShowOtherExit(Client& c, const std::string& text) {
-    c.leave.otherExitText = text;
-    c.leave.otherExitShown = true;
+    auto& f = OtherExit(c);
+    f.Label1.Caption = text;
+    ShowOver(c, f);
 }
 
 void HandleTableClosed(Client& c, const Packet& p) {
@@ -262,14 +332,23 @@ void HandleLobbyConnect(Client& c) {
     c.main.Number.Visible = false;
 }
 
-void UnloadExitConfirm(Client& c) { c.leave.exitShown = false; }
+void UnloadExitConfirm(Client& c) {
+    if (c.leave.frmExit) c.leave.frmExit->Hide();
+}
 
 void ShowExitConfirm(Client& c) {
-    auto& l = c.leave;
     if (PluginLoaded(c)) PluginSetBankState(c, 2);
-    if (l.exitShown) { l.exitShown = false; return; }
-    l.exitWarning = c.round.g_GameInProgress && !c.login.g_Spectator;
-    l.exitShown = true;
+    auto& f = ExitDialog(c);
+    f.Label1.Caption = "您真的要退出吗？";
+    f.Label1.Visible = true;
+    f.Label2.Caption = "游戏正在进行，逃跑会扣分！";
+    f.Label2.Visible = false;
+    if (f.Visible) {
+        f.Hide();
+        return;
+    }
+    f.Label2.Visible = c.round.g_GameInProgress && !c.login.g_Spectator;
+    ShowOver(c, f);
 }
 
 void ConfirmExit(Client& c) {
@@ -284,8 +363,8 @@ void ConfirmExit(Client& c) {
     LeaveTable(c);
     ResetPlayers(c);
     ResetTable(c);
+    UnloadExitConfirm(c);
     BackToLobbyOrEnd(c);
-    c.leave.exitShown = false;
 }
 
 void OtherExitLeave(Client& c) {
@@ -294,7 +373,7 @@ void OtherExitLeave(Client& c) {
     ResetPlayers(c);
     ResetTable(c);
     c.round.g_RoundCountB = 0;
-    c.leave.otherExitShown = false;
+    UnloadOtherExit(c);
     BackToLobbyOrEnd(c);
 }
 
@@ -302,7 +381,7 @@ void OtherExitStay(Client& c) {
     c.table.g_TableClosed = true;
     c.round.g_GameInProgress = false;
     c.pump.g_WatchLink = false;
-    c.leave.otherExitShown = false;
+    UnloadOtherExit(c);
 }
 
 }  // namespace zorvan

@@ -6,9 +6,23 @@
 
 #include "core/packet.h"
 #include "platform/platform.h"
+#include "ui/controls.h"
 
 namespace zorvan {
 struct Client;
+
+// The exit confirmation ("您真的要退出吗？").
+struct ExitForm : ui::Form {
+    ExitForm() : ui::Form("frmExit") {}
+    ui::Label Label1, Label2;
+    ui::Image pbCloseMe, pbCancel;
+};
+// A message with leave / stay buttons (the server's reason, the lost link).
+struct OtherExitForm : ui::Form {
+    OtherExitForm() : ui::Form("frmOtherExit") {}
+    ui::Label Label1;
+    ui::Image imgOK, imgCancel;
+};
 
 // The exit windows and the silent reconnect driver (frmReconnect: loaded, never shown).
 struct LeaveState {
@@ -16,11 +30,14 @@ struct LeaveState {
     bool g_Reconnected = false;
     bool reconnectLoaded = false;             // frmReconnect is loaded
     std::unique_ptr<platform::Timer> TimerCount, TimerReconnect;
-    bool exitShown = false;                   // frmExit
-    bool exitWarning = false;                 // frmExit's Label2 ("游戏正在进行，逃跑会扣分！") visible
-    bool otherExitShown = false;              // frmOtherExit
-    std::string otherExitText;                // frmOtherExit's Label1
+    // Created on first use and registered with the client's forms; unloading hides them.
+    std::unique_ptr<ExitForm> frmExit;
+    std::unique_ptr<OtherExitForm> frmOtherExit;
 };
+
+bool ExitConfirmVisible(const Client& c);
+bool OtherExitVisible(const Client& c);
+std::string OtherExitText(const Client& c);
 
 inline constexpr int kReconnectAttempts = 21;
 inline constexpr int kReconnectIntervalMs = 3000;

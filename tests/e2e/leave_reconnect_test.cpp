@@ -40,7 +40,7 @@ TEST(LocalTableLeave, DroppedSocketMidRoundReconnectsSilentlyAndTheRoundGoesOn) 
         if (p[3] == 28) EXPECT_EQ(U32LE(p, 268), key);
     EXPECT_TRUE(c.login.g_Online);
     EXPECT_TRUE(c.leave.g_Reconnected);
-    EXPECT_FALSE(c.leave.otherExitShown);
+    EXPECT_FALSE(OtherExitVisible(c));
     EXPECT_TRUE(c.round.g_GameInProgress);
 
     // The round goes on to its score sheet on the same table, the client playing its own turns.

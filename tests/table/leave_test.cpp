@@ -174,11 +174,11 @@ TEST_F(LeaveTest, ReconnectGivesUpAfter21Attempts) {
     int before = sim.socket.connectCount;
     sim.socket.farClose();
     loop.runFor(64000);
-    EXPECT_FALSE(c.leave.otherExitShown);
+    EXPECT_FALSE(OtherExitVisible(c));
     loop.runFor(3000);
     EXPECT_EQ(sim.socket.connectCount - before, 21);
-    EXPECT_TRUE(c.leave.otherExitShown);
-    EXPECT_EQ(c.leave.otherExitText, kLinkLostText);
+    EXPECT_TRUE(OtherExitVisible(c));
+    EXPECT_EQ(OtherExitText(c), kLinkLostText);
     EXPECT_TRUE(c.seats.player[0].name.empty());
     loop.runFor(10000);
     EXPECT_EQ(sim.socket.connectCount - before, 21);
@@ -201,8 +201,8 @@ TEST_F(LeaveTest, TableClosedShowsMessageThenClosesTable) {
     std::string text;
     loop.at(loop.nowMs() + 1000, [&] {
         game = c.round.g_GameInProgress;
-        shown = c.leave.otherExitShown;
-        text = c.leave.otherExitText;
+        shown = OtherExitVisible(c);
+        text = OtherExitText(c);
         connected = sim.socket.state() == platform::Socket::kConnected;
     });
     HandleTableClosed(c, p);
@@ -214,6 +214,48 @@ TEST_F(LeaveTest, TableClosedShowsMessageThenClosesTable) {
     EXPECT_EQ(sim.socket.state(), platform::Socket::kClosed);
     EXPECT_TRUE(c.seats.player[3].name.empty() && c.seats.player[1].name.empty());
     EXPECT_EQ(c.seats.g_SeatedCount, 0);
+}
+
+TEST_F(LeaveTest, ExitDialogWarnsDuringGameAndConfirmLeaves) {
+    Connect();
+    c.round.g_GameInProgress = true;
+    ShowExitConfirm(c);
+    ASSERT_TRUE(ExitConfirmVisible(c));
+    auto& f = *c.leave.frmExit;
+    EXPECT_EQ(f.Label1.Caption, "您真的要退出吗？");
+    EXPECT_TRUE(f.Label2.Visible);
+    ShowExitConfirm(c);  // the exit button again hides it
+    EXPECT_FALSE(ExitConfirmVisible(c));
+    c.login.g_Spectator = true;
+    ShowExitConfirm(c);
+    EXPECT_FALSE(f.Label2.Visible);  // a spectator loses nothing by leaving
+    f.pbCloseMe.events.Click(f.pbCloseMe);
+    auto w = Written();
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0][3], 16);
+    EXPECT_FALSE(ExitConfirmVisible(c));
+    EXPECT_TRUE(c.seats.player[0].name.empty());
+    EXPECT_EQ(c.main.windowState, ui::WindowState::Minimised);
+}
+
+TEST_F(LeaveTest, OtherExitStayKeepsClosedTableLeaveGoesIdle) {
+    ShowOtherExit(c, "x");
+    auto& f = *c.leave.frmOtherExit;
+    c.round.g_GameInProgress = true;
+    f.imgCancel.events.Click(f.imgCancel);
+    EXPECT_FALSE(OtherExitVisible(c));
+    EXPECT_TRUE(c.table.g_TableClosed);
+    EXPECT_FALSE(c.round.g_GameInProgress);
+    EXPECT_EQ(c.seats.player[0].name, "me");
+    ShowOtherExit(c, "x");
+    f.imgOK.events.Click(f.imgOK);
+    EXPECT_FALSE(OtherExitVisible(c));
+    EXPECT_TRUE(c.seats.player[0].name.empty());
+    // Without the lobby the program ends instead of waiting for it.
+    HandlePlayerInfo(c, PlayerInfo(2, 2, "me"));
+    desk.windows.erase(kLobby);
+    ShowOtherExit(c, "x");
+    EXPECT_THROW(f.imgOK.events.Click(f.imgOK), platform::ProgramEnded);
 }
 
 }  // namespace
