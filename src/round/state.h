@@ -105,6 +105,7 @@ struct RoundState {
     std::int16_t g_LeadSingles = 0;
     std::int16_t g_LeadRuns = 0;
     std::array<std::int16_t, 13> g_LeadRunLengths{};
+    std::array<bool, 6> g_OperationHover{};  // Operation 0..4 and ImageGaiPai show their hover picture
     std::vector<int> g_MySelPics;  // pictures of the cards of the own last play, in list order
     std::unique_ptr<ChuPaiForm> ChuPai;
     std::unique_ptr<platform::Timer> Timerformer;  // ends the previous-trick view

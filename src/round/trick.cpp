@@ -91,6 +91,13 @@ std::vector<rules::CardValue> DecodeCards(RoundState& r, const Packet& p, bool l
 bool IsPointFace(int face) { return face == 5 || face == 10 || face == 13; }
 
 // The turn clock at the position that plays next (full and small layouts).
+// One effect, when the effects switch is on, at the full volume every effect uses.
+void Effect(Client& c, const std::string& path) {
+    if (!EffectsOn(c)) return;
+    PlayEffect(c, path, false);
+    SetEffectVolume(c, 3000);
+}
+
 void ShowEntries(Client& c, Table& t) {
     for (int q = 0; q < 4; ++q)
         for (int k = 0; k < Count(t, q) && k < 27; ++k) {
@@ -178,7 +185,7 @@ void DaPaiFail(Client& c, const Packet& p) {
     auto& f = c.main;
     const int s = ScreenPosition(c, p[6] & 15);
     if (s < 0 || s > 3) return;
-    PlayEffect(c, "\\..\\common\\pk\\sys070.wav", false);
+    Effect(c, "\\..\\common\\pk\\sys070.wav");
     // The attempt, shown while the notice is up.
     const int before = Count(r.g_PlayedPm, s);
     RoundState scratch;  // the attempt's groups are not the lead's structure
@@ -264,10 +271,10 @@ void ToggleRaise(Client& c, int imgIndex) {
     auto& img = c.main.cardImage0[imgIndex];
     if (img.Top >= c.table.g_HandTop) {
         img.Top = c.table.g_HandTop - img.Height / 5;
-        PlayEffect(c, "\\..\\common\\pk\\sys020.wav", false);
+        Effect(c, "\\..\\common\\pk\\sys020.wav");
     } else {
         img.Top = c.table.g_HandTop;
-        PlayEffect(c, "\\..\\common\\pk\\sys030.wav", false);
+        Effect(c, "\\..\\common\\pk\\sys030.wav");
     }
 }
 
@@ -362,7 +369,7 @@ void ClickOperation(Client& c, int index) {
     if (r.ChuPai) r.ChuPai->Hide();
     switch (index) {
     case 0: PlayAttempt(c); break;
-    case 1: PlayEffect(c, "\\..\\common\\pk\\sys110.wav", false); ShowHint(c); break;
+    case 1: Effect(c, "\\..\\common\\pk\\sys110.wav"); ShowHint(c); break;
     case 2:
         if (!r.g_SortAllowed) return;
         r.g_SortAllowed = false;
@@ -397,6 +404,25 @@ void EndFormerView(Client& c) {
     HideEntries(c, r.g_TrickHist1, 33);
     ShowEntries(c, r.g_TrickHist0);
     r.g_FormerViewIdle = true;
+}
+
+// The hover picture of Operation(index) (index 5: ImageGaiPai), once until the mouse is back on the table.
+void OperationMouseMove(Client& c, int index) {
+    auto& hover = c.round.g_OperationHover;
+    if (index < 0 || index > 5 || hover[static_cast<std::size_t>(index)]) return;
+    hover[static_cast<std::size_t>(index)] = true;
+    if (index == 5) SetGif(c, c.main.ImageGaiPai, 194);
+    else SetGif(c, c.main.Operation[index], c.images.operations[static_cast<std::size_t>(2 * index + 1)]);
+}
+
+void RestoreOperationPictures(Client& c) {
+    auto& hover = c.round.g_OperationHover;
+    for (int i = 0; i < 6; ++i) {
+        if (!hover[static_cast<std::size_t>(i)]) continue;
+        hover[static_cast<std::size_t>(i)] = false;
+        if (i == 5) SetGif(c, c.main.ImageGaiPai, 193);
+        else SetGif(c, c.main.Operation[i], c.images.operations[static_cast<std::size_t>(2 * i)]);
+    }
 }
 
 void TableMouseDown(Client& c, int button) {
@@ -443,8 +469,13 @@ void BuildPlayControls(Client& c) {
             if (e.button == 2 && r.g_SelectEnabled && r.g_PlayEnabled && !r.g_PlayLocked) PlayAttempt(c);
         });
     };
-    for (int i = 0; i < 5 && f.Operation.exists(i); ++i)
+    for (int i = 0; i < 5 && f.Operation.exists(i); ++i) {
         f.Operation[i].events.Click = [&c](ui::Control& ctl) { RunGuarded(c, [&] { ClickOperation(c, ctl.Index()); }); };
+        f.Operation[i].events.MouseMove = [&c](ui::Control& ctl, const ui::MouseEvent&) {
+            RunGuarded(c, [&] { OperationMouseMove(c, ctl.Index()); });
+        };
+    }
+    f.ImageGaiPai.events.MouseMove = [&c](ui::Control&, const ui::MouseEvent&) { RunGuarded(c, [&] { OperationMouseMove(c, 5); }); };
     for (int i = 0; i <= 32 && f.cardImage0.exists(i); ++i)
         f.cardImage0[i].events.MouseDown = [&c](ui::Control& ctl, const ui::MouseEvent& e) {
             RunGuarded(c, [&] {
@@ -497,7 +528,7 @@ void DaPai(Client& c, const Packet& p) {
         DaPaiFail(c, p);
         return;
     }
-    PlayEffect(c, "\\..\\common\\pk\\sys070.wav", false);
+    Effect(c, "\\..\\common\\pk\\sys070.wav");
     for (auto v : DecodeCards(r, p, lead, p[18] == 3 && p[19] != 9)) {
         int k = Count(r.g_PlayedPm, s);
         if (k >= 27) break;
@@ -654,7 +685,8 @@ bool PlayCountdownAutoPlay(Client& c) {
     return true;
 }
 
-void PlayCountdownWarning(Client& c) { PlayEffect(c, "\\..\\common\\pk\\sys100.wav", false); }
+// The prompt switch of the sound settings has no state yet: the warning follows the effects switch.
+void PlayCountdownWarning(Client& c) { Effect(c, "\\..\\common\\music\\tishi.wav"); }
 
 void OnPlayCountdownEnd(Client& c) {
     auto& r = c.round;

@@ -24,6 +24,8 @@ void ClickOperation(Client& c, int index);
 void EndFormerView(Client& c);  // the Timerformer tick: the current trick is back
 // A button pressed on the table picture: closes the pop-ups; the right button plays or buries.
 void TableMouseDown(Client& c, int button);
+void OperationMouseMove(Client& c, int index);  // 0..4 Operation, 5 ImageGaiPai
+void RestoreOperationPictures(Client& c);        // the mouse is back over Pic1
 // The refusal window and the events of the play buttons and the hand's pictures.
 void BuildPlayControls(Client& c);
 }  // namespace zorvan

@@ -8,6 +8,7 @@
 #include "core/startup.h"
 #include "media/images.h"
 #include "media/sound.h"
+#include "round/trick.h"
 #include "props/plugin.h"
 #include "records/boards.h"
 #include "records/settle.h"
@@ -72,7 +73,10 @@ void CreateMainButtons(Client& c) {
             RunGuarded(c, [&] { OnTableKeyDown(c, key, shift); });
         };
     f.Pic1.events.MouseMove = [&c](ui::Control&, const ui::MouseEvent&) {
-        RunGuarded(c, [&] { RestoreButtonPictures(c); });
+        RunGuarded(c, [&] {
+            RestoreButtonPictures(c);
+            RestoreOperationPictures(c);
+        });
     };
 }
 

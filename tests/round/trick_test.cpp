@@ -258,5 +258,14 @@ TEST_F(TrickTest, SortWorksOncePerTurnAndRightClickOnTheSecondTablePlays) {
     EXPECT_EQ(QueuedOf(7).size(), 1u);
 }
 
+TEST_F(TrickTest, PlayButtonsShowTheirHoverPictureUntilTheMouseIsBackOnTheTable) {
+    auto& hint = c.main.Operation[1];
+    hint.events.MouseMove(hint, ui::MouseEvent{});
+    EXPECT_EQ(hint.picture.gifId, 182);
+    c.main.Pic1.events.MouseMove(c.main.Pic1, ui::MouseEvent{});
+    EXPECT_EQ(hint.picture.gifId, 181);
+    EXPECT_FALSE(c.round.g_OperationHover[1]);
+}
+
 }  // namespace
 }  // namespace zorvan::testing
