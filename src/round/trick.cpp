@@ -11,11 +11,14 @@
 #include "rules/card.h"
 #include "rules/play.h"
 #include "rules/prompt.h"
+#include "table/buttons.h"
 #include "table/seats.h"
 #include "text/gbk.h"
 
 namespace zorvan {
 namespace {
+
+constexpr int kKeyF1 = 112;
 
 using Table = TrickTable;
 std::int32_t& Count(Table& t, int q) { return t[static_cast<std::size_t>(q)][27]; }
@@ -693,7 +696,11 @@ void OnPlayCountdownEnd(Client& c) {
     auto& f = c.main;
     for (int i = 0; i < 2; ++i) f.Operation[i].Visible = f.Operation[i].Enabled = false;
     if (r.g_MyTurn) {
-        if (!c.table.g_TimeoutMark) ++c.pump.g_TimeoutCount;
+        if (!c.table.g_TimeoutMark) {
+            ++c.pump.g_TimeoutCount;
+            // Too many turns let run out: the table goes away as with F1.
+            if (c.pump.g_TimeoutLimit > 0 && c.pump.g_TimeoutCount >= c.pump.g_TimeoutLimit) OnTableKeyDown(c, kKeyF1, 0);
+        }
         if (!r.g_PlayLocked) AutoPlay(c);
         r.g_MyTurn = false;
     }

@@ -138,13 +138,19 @@ TEST_F(TrickTest, HintThenPlayFollowsTheLead) {
     EXPECT_EQ(sent[0][19], 2);  // a club follows a club
 }
 
-TEST_F(TrickTest, CountdownEndPlaysForThePlayer) {
+TEST_F(TrickTest, CountdownEndPlaysForThePlayerAndCountsTheTimeout) {
     StartPump(c);
-    HandlePlay(c, Opening(kOwn));
-    loop.runFor(25'000);
-    EXPECT_EQ(QueuedOf(7).size(), 1u);
-    EXPECT_EQ(c.seats.player[0].hand.count, 24);
-    EXPECT_FALSE(c.main.Operation[0].Visible);
+    c.round.g_GameInProgress = true;
+    c.pump.g_TimeoutLimit = 2;
+    for (int turn = 1; turn <= 2; ++turn) {
+        HandlePlay(c, Opening(kOwn));
+        loop.runFor(25'000);
+        EXPECT_EQ(QueuedOf(7).size(), static_cast<std::size_t>(turn));
+        EXPECT_EQ(c.seats.player[0].hand.count, 25 - turn);
+        EXPECT_FALSE(c.main.Operation[0].Visible);
+        EXPECT_EQ(c.pump.g_TimeoutCount, turn);
+    }
+    EXPECT_TRUE(c.table.g_Away);  // the second time-out hid the table as F1 does
 }
 
 TEST_F(TrickTest, DefendersTakePointCardsOfTheTrick) {
