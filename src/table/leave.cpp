@@ -3,6 +3,7 @@
 #include "core/client.h"
 #include "core/lobby.h"
 #include "core/packets.h"
+#include "core/proxy.h"
 #include "core/pump.h"
 #include "core/startup.h"
 #include "core/trace.h"
@@ -10,6 +11,8 @@
 #include "props/plugin.h"
 #include "records/boards.h"
 #include "shell/shell.h"
+#include "social/bubbles.h"
+#include "social/memory.h"
 #include "table/buttons.h"
 #include "table/seats.h"
 #include "table/table.h"
@@ -177,20 +180,34 @@ void LeaveTable(Client& c) {
         }
         c.os.loop.waitMs(20);
     }
+    auto& f = c.main;
     for (int i = 0; i < 4; ++i) {
+        if (f.Tou.exists(i)) f.Tou[i].picture = {};
+        for (auto* arr : {&f.Nid, &f.Cash, &f.Level})
+            if (arr->exists(i)) (*arr)[i].Caption.clear();
         c.seats.player[i].name.clear();
         c.seats.player[i].seat = 0;
         c.seats.info[i] = UserInfo{};
     }
     // The boards, the per-position totals and the record file "info.qn".
     ClearTableRecords(c);
+    for (int i = 0; i < 4; ++i)
+        if (f.OK.exists(i)) f.OK[i].Visible = false;
+    for (int i = 0; i < 4; ++i)
+        if (f.Speak.exists(i)) f.Speak[i].Visible = false;
+    f.Img_fan.Visible = false;
     c.seats.g_SeatedCount = 0;
     if (PluginLoaded(c)) PluginShutdown(c, 0);
     MinimizeMainWindow(c);
     c.pump.g_TimeoutCount = 0;
     UnloadOtherExit(c);
     UnloadExitConfirm(c);
+    if (f.AnNiu.exists(2)) ShowButtonPicture(c, 2, 4);
     c.table.g_FreshTable = true;
+    HideSpeechBubbles(c);
+    f.lbwealth.Caption = "0";
+    f.lbwealth.Visible = false;
+    f.Imgwealth.Visible = false;
     c.seats.g_PositionMultipliers = {};
 }
 
@@ -198,7 +215,11 @@ void CloseTable(Client& c) {
     StopPump(c);
     c.table.g_ButtonPressed[2] = false;
     c.table.g_TableClosed = true;
+    auto& f = c.main;
     for (int i = 1; i < 4; ++i) {
+        if (f.OK.exists(i)) f.OK[i].Visible = false;
+        if (f.Tou.exists(i)) f.Tou[i].picture = {};
+        ClearChatMemory(c, i);
         c.seats.player[i].name.clear();
         c.seats.info[i] = UserInfo{};
     }
@@ -286,6 +307,9 @@ void Reconnect(Client& c) {
     if (c.login.g_ConnectMode == 0) {
         ResetRings(c);
         StartDirectConnection(c);
+    } else if (c.login.g_ConnectMode == 5) {
+        c.login.g_Connecting = false;
+        ConnectThroughProxy(c);
     }
 }
 
@@ -325,6 +349,9 @@ void HandleLobbyConnect(Client& c) {
         ResetRings(c);
         if (c.os.socket.state() != platform::Socket::kClosed) c.os.socket.abort();
         StartDirectConnection(c);
+    } else if (c.login.g_ConnectMode == 5) {
+        c.login.g_Connecting = false;
+        ConnectThroughProxy(c);
     }
     c.table.g_ButtonPressed[2] = false;
     ShowButtonPicture(c, 2, 4);
