@@ -256,6 +256,7 @@ void DaPaiFail(Client& c, const Packet& p) {
             img.ZOrder(0);
         }
         RedisplayHand(c);
+        r.g_MySelPics.clear();
     }
     if (p[145] == 4 && SetGif(c, f.Img_fan, 604)) {
         f.Img_fan.Stretch = true;
@@ -610,6 +611,7 @@ void DaPai(Client& c, const Packet& p) {
             img.ZOrder(0);
         }
         Count(r.g_TablePics, 0) = Count(r.g_TrickHist0, 0) = n;
+        r.g_MySelPics.clear();  // used up: a later play the server makes for the player finds its own
     }
     if (p[18] == 4 && lead && SetGif(c, f.Img_fan, 604)) {
         f.Img_fan.ZOrder(0);

@@ -124,6 +124,13 @@ TEST_F(TrickTest, AcceptedLeadSendsCommandSevenAndTheEchoShowsIt) {
     EXPECT_TRUE(c.main.cardImage0[img].Visible);
     EXPECT_DOUBLE_EQ(c.main.cardImage0[img].Top, c.seats.player[0].anchorY);
     EXPECT_NEAR(c.main.cardImage0[img].Left, c.seats.player[0].anchorX - 0.5 * 90, 1e-9);
+
+    // Next trick the server plays for the player: that card leaves the hand too.
+    HandlePlay(c, Opening(kOwn));
+    const CardValue next = c.seats.player[0].hand.card[5].value;
+    HandlePlay(c, Play(kOwn, 2, 0, {next}, 1, rules::hs(next)));
+    EXPECT_EQ(c.seats.player[0].hand.count, 23);
+    EXPECT_TRUE(c.main.cardImage0[img].Visible) << "the earlier play's picture is not reused";
 }
 
 TEST_F(TrickTest, HintThenPlayFollowsTheLead) {
