@@ -9,7 +9,9 @@
 #include "core/trace.h"
 #include "core/window_proc.h"
 #include "props/plugin.h"
+#include "props/roster.h"
 #include "records/boards.h"
+#include "records/settle.h"
 #include "shell/shell.h"
 #include "social/bubbles.h"
 #include "social/memory.h"
@@ -244,11 +246,14 @@ void HandleTableClosed(Client& c, const Packet& p) {
     if (!c.table.g_Away) ShowHeroBoardCentred(c);
     std::string raw;
     for (std::size_t i = 16; i <= 215 && p[i] != 0; ++i) raw.push_back(static_cast<char>(p[i]));
-    if (PluginLoaded(c)) PluginShutdown(c, 0);
+    if (PluginEndDisplayActive(c)) PluginMarkEndDisplayClose(c);
+    else if (PluginLoaded(c)) PluginShutdown(c, 0);
+    ClearHeroTotals(c);
     ShowOtherExit(c, text::GbkToUtf8(raw));
     auto gen = c.table.g_TableGeneration;
     if (!WaitMs(c, 5000) || gen != c.table.g_TableGeneration) return;
     c.round.g_RoundCountB = 0;
+    ClearHeroTotals(c);
     c.pump.g_ReadyTimer = false;
     c.pump.g_WatchLink = false;
     c.pump.g_WatchTicks = 0;
@@ -323,8 +328,9 @@ void HandleReconnectResult(Client& c, const Packet& p) {
         return;
     }
     if (PluginLoaded(c)) PluginShutdown(c, 0);
-    ShowMessageBox(c, "重连服务器失败，退出后请重新入座！", "");
+    ShowMessageBox(c, "重连服务器失败，退出后请重新入座！", "qelt");  // the program's own title
     RestoreLobby(c);
+    ClearHeroTotals(c);
     c.os.EndProgram();
 }
 
@@ -390,6 +396,7 @@ void ConfirmExit(Client& c) {
     LeaveTable(c);
     ResetPlayers(c);
     ResetTable(c);
+    ClearHeroTotals(c);
     UnloadExitConfirm(c);
     BackToLobbyOrEnd(c);
 }
@@ -400,6 +407,7 @@ void OtherExitLeave(Client& c) {
     ResetPlayers(c);
     ResetTable(c);
     c.round.g_RoundCountB = 0;
+    ClearHeroTotals(c);
     UnloadOtherExit(c);
     BackToLobbyOrEnd(c);
 }

@@ -188,6 +188,7 @@ TEST_F(LeaveTest, RefusedReconnectEndsTheProgram) {
     EXPECT_THROW(HandleReconnectResult(c, MakePacket(29)), platform::ProgramEnded);
     ASSERT_EQ(sim.dialogs.shown.size(), 1u);
     EXPECT_EQ(sim.dialogs.shown[0].text, "重连服务器失败，退出后请重新入座！");
+    EXPECT_EQ(sim.dialogs.shown[0].title, "qelt");
 }
 
 TEST_F(LeaveTest, TableClosedShowsMessageThenClosesTable) {
