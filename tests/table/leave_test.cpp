@@ -165,6 +165,20 @@ TEST_F(LeaveTest, LostLinkDuringGameReconnectsEveryThreeSecondsWithCommand28) {
     EXPECT_EQ(sim.socket.connectCount, attempts);  // the driver stopped once connected
 }
 
+TEST_F(LeaveTest, LostLinkOutsideGameOnlyCancelsReadyCountdown) {
+    Connect();
+    c.round.g_GameInProgress = false;
+    c.pump.g_WatchLink = true;
+    StartPump(c);
+    StartCountdown(c, Countdown::Ready, 20);
+    int before = sim.socket.connectCount;
+    sim.socket.farClose();
+    loop.runFor(10000);
+    EXPECT_EQ(sim.socket.connectCount, before);
+    EXPECT_FALSE(c.pump.g_ReadyTimer);
+    EXPECT_EQ(c.seats.player[0].name, "me");
+}
+
 TEST_F(LeaveTest, ReconnectGivesUpAfter21Attempts) {
     Connect();
     c.round.g_GameInProgress = true;
