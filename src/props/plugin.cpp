@@ -11,5 +11,6 @@ void PollPlugin(Client& c) {}                         // fetches and acts on the
 void PluginShutdown(Client& c, int how) {}            // shuts the plug-in down
 void PluginFixBuffPos(Client& c) {}                   // FixBuffPos: filled in with the plug-in bridge
 void PluginSetBankState(Client& c, int state) {}      // setbankstate: filled in with the plug-in bridge
+void PluginUpdateMyProp(Client& c, bool on) {}       // UpdataMyProp: filled in with the plug-in bridge
 void PluginSetKeyDown(Client& c, int keyCode) {}      // SetKeyDown: filled in with the plug-in bridge
 }  // namespace zorvan

@@ -13,4 +13,5 @@ void PluginShutdown(Client& c, int how);
 void PluginFixBuffPos(Client& c);                   // FixBuffPos: the props follow the window
 void PluginSetBankState(Client& c, int state);      // setbankstate (2: a table window opened or closed)
 void PluginSetKeyDown(Client& c, int keyCode);      // SetKeyDown with a function key F1..F6
+void PluginUpdateMyProp(Client& c, bool on);        // UpdataMyProp: the props are stored before leaving
 }  // namespace zorvan

@@ -385,6 +385,10 @@ void ShowExitConfirm(Client& c) {
 }
 
 void ConfirmExit(Client& c) {
+    if (PluginLoaded(c)) {
+        PluginUpdateMyProp(c, false);
+        if (!WaitMs(c, 250)) return;  // the table ended meanwhile: nothing is left to leave
+    }
     c.round.g_GameInProgress = false;
     if (c.os.socket.state() == platform::Socket::kConnected) {
         c.pump.g_WatchLink = false;
