@@ -350,6 +350,9 @@ void HandleLobbyLeaveRequest(Client& c) {
 void HandleLobbyLeaveNow(Client& c) { LeaveNow(c); }
 
 void HandleLobbyConnect(Client& c) {
+    // A new table is joined with a login: a reconnect packet left over from the last table would
+    // ask the server for a seat that is gone, and the refusal would end the program.
+    Put8(c.login.g_LoginPacket, 3, 18);
     c.net.g_DirectMode = true;
     if (c.login.g_ConnectMode == 0) {
         ResetRings(c);
