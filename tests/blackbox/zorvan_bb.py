@@ -428,7 +428,7 @@ class Process:
 
     all = []
 
-    def __init__(self, argv, env, log_dir, name, stdin=None):
+    def __init__(self, argv, env, log_dir, name, stdin=None, pass_fds=()):
         self.name = name
         self.out_path = os.path.join(log_dir, name + ".out")
         self.err_path = os.path.join(log_dir, name + ".err")
@@ -436,7 +436,7 @@ class Process:
         self.err = open(self.err_path, "wb")
         self.p = subprocess.Popen(argv, env=env, stdout=self.out, stderr=self.err,
                                   stdin=stdin if stdin is not None else subprocess.DEVNULL,
-                                  start_new_session=True)
+                                  pass_fds=pass_fds, start_new_session=True)
         Process.all.append(self)
 
     def alive(self):
@@ -518,7 +518,10 @@ class Dumps:
         found = []
 
         def attempt():
-            d = self.take()
+            try:
+                d = self.take()
+            except Failure:  # the window does not listen yet, or that dump got lost: ask again
+                return False
             if pred(d):
                 found.append(d)
                 return True
