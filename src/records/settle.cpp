@@ -316,12 +316,12 @@ void Settle(Sheet& sh) {
     const auto generation = c.table.g_TableGeneration;
     if (!WaitMs(c, 1500) || generation != c.table.g_TableGeneration) return;
     f.Img_fan.Visible = false;
-    auto* cardArrays = std::array{&f.cardImage0, &f.cardImage1, &f.cardImage2, &f.cardImage3}.data();
+    const std::array cardArrays{&f.cardImage0, &f.cardImage1, &f.cardImage2, &f.cardImage3};
     for (int pos = 0; pos < 4; ++pos) {
         const auto& pics = c.round.g_TablePics[static_cast<std::size_t>(pos)];
         for (int k = 0; k < 27; ++k) {
             const int img = pics[static_cast<std::size_t>(k)];
-            if (img >= 0 && img < 25 && cardArrays[pos]->exists(img)) (*cardArrays[pos])[img].Visible = false;
+            if (img >= 0 && img < 25 && cardArrays[static_cast<std::size_t>(pos)]->exists(img)) (*cardArrays[static_cast<std::size_t>(pos)])[img].Visible = false;
         }
     }
     // 12. The bottom is revealed.
