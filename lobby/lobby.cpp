@@ -71,7 +71,7 @@ bool ParseLong(const std::string& s, long& out) {
 
 std::string Usage() {
     return "usage: zorvan-lobby [options]                 listen, start the client, log every message\n"
-           "       zorvan-lobby post CAPTION MSG [W L]    post one message to a window\n"
+           "       zorvan-lobby post CAPTION MSG [W [L]]  post one message to a window\n"
            "       zorvan-lobby exists CAPTION            exit status 0 when the window listens\n"
            "options:\n"
            "  --caption TEXT         the lobby's caption (default \"Quenlo山庄\")\n"

@@ -20,14 +20,15 @@ using namespace zorvan;
 namespace {
 
 int PostMode(const std::vector<std::string>& args) {
-    // post CAPTION MSG [W L]
-    if (args.size() < 3 || args.size() > 5 || args.size() == 4) {
+    // post CAPTION MSG [W [L]]: a missing W or L is 0.
+    if (args.size() < 3 || args.size() > 5) {
         std::fprintf(stderr, "%s", lobby::Usage().c_str());
         return 2;
     }
     std::string line = args[2];
     for (std::size_t i = 3; i < args.size(); ++i) line += " " + args[i];
-    auto m = winmsg::ParseMessage(line + (args.size() == 3 ? " 0 0" : ""));
+    for (std::size_t i = args.size(); i < 5; ++i) line += " 0";
+    auto m = winmsg::ParseMessage(line);
     if (!m) {
         std::fprintf(stderr, "zorvan-lobby: MSG, W and L must be decimal numbers\n");
         return 2;
