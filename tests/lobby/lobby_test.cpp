@@ -277,12 +277,17 @@ TEST_F(Program, PostAndExistsModes) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(Drain(w, 2), (std::vector<winmsg::Message>{{1125, 0, 0}, {274, 61728, 0}}));
+    // W without L: L is 0 (the screen dump request of the README).
+    Start({"post", "Some 窗口", "32769", "7"});
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Drain(w, 1), (std::vector<winmsg::Message>{{32769, 7, 0}}));
 
     struct Case { std::vector<std::string> args; int status; };
     const Case cases[] = {
         {{"post", "nobody", "22"}, 1},
         {{"post", "Some 窗口", "x"}, 2},
-        {{"post", "Some 窗口", "22", "1"}, 2},
+        {{"post", "Some 窗口", "22", "1", "2", "3"}, 2},
         {{"exists", "Some 窗口"}, 0},
         {{"exists", "nobody"}, 1},
         {{"--server", "nowhere"}, 2},
