@@ -254,6 +254,10 @@ void HandleTableClosed(Client& c, const Packet& p) {
     if (!WaitMs(c, 5000) || gen != c.table.g_TableGeneration) return;
     c.round.g_RoundCountB = 0;
     ClearHeroTotals(c);
+    StopGameAndCloseTable(c);
+}
+
+void StopGameAndCloseTable(Client& c) {
     c.pump.g_ReadyTimer = false;
     c.pump.g_WatchLink = false;
     c.pump.g_WatchTicks = 0;

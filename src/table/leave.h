@@ -64,6 +64,8 @@ void HandleLobbyConnect(Client& c);       // 22
 namespace zorvan {
 // Used by the coins notice of command 16.
 void CloseTable(Client& c);              // the closing steps that end command 22
+// The ready countdown and the watchdog off, no game in progress, then CloseTable.
+void StopGameAndCloseTable(Client& c);
 void SendLeavePacket(Client& c);         // the leave procedure's packet step (sent when connected)
 void ShowOtherExit(Client& c, const std::string& text);  // frmOtherExit with the reason
 // Used by the table reset and the deal.

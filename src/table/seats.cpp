@@ -60,6 +60,15 @@ std::string ClockText() {
 
 }  // namespace
 
+void ClearPositionControls(Client& c, int pos) {
+    auto& f = c.main;
+    f.OK[pos].Visible = false;
+    f.Tou[pos].picture = {};
+    f.Nid[pos].Caption.clear();
+    f.Cash[pos].Caption.clear();
+    f.Level[pos].Caption.clear();
+}
+
 // A seat bit becomes its index the way a suit bit does.
 std::int16_t SeatIndex(int bit) { return rules::BitIndex(bit); }
 
@@ -259,11 +268,7 @@ void HandlePlayerLeft(Client& c, const Packet& p) {
         c.table.g_TableReset = false;
         --s.g_SeatedCount;
         if (s.g_InfoCount > 0) --s.g_InfoCount;
-        f.OK[pos].Visible = false;
-        f.Tou[pos].picture = {};
-        f.Nid[pos].Caption.clear();
-        f.Cash[pos].Caption.clear();
-        f.Level[pos].Caption.clear();
+        ClearPositionControls(c, pos);
         f.Sysmsg[0].Clear();
         f.Sysmsg[0].AddItem(s.info[static_cast<std::size_t>(pos)].nickname + "退出了游戏 " + ClockText());
         f.Sysmsg[1].Clear();

@@ -11,6 +11,8 @@ struct UserInfo;
 
 // Times the bit can be halved while above 1: 1 -> 0, 2 -> 1, 4 -> 2, 8 -> 3.
 std::int16_t SeatIndex(int bit);
+// Hides the ready mark and clears the avatar, name, coins and level of a screen position.
+void ClearPositionControls(Client& c, int pos);
 // (SeatIndex(bit) - SeatIndex(own bit)) mod 4: 0 the player, 1 left, 2 top, 3 right.
 std::int16_t ScreenPosition(const Client& c, int bit);
 // The own seat bit (PlayerRecord(0).seat), 0 while not yet known.

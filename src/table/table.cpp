@@ -56,11 +56,7 @@ void ClearPositionSeat(Client& c, int pos) {
     auto& f = c.main;
     auto& u = c.seats.info[static_cast<std::size_t>(pos)];
     u.voiceCode.clear();
-    f.OK[pos].Visible = false;
-    f.Tou[pos].picture = {};
-    f.Nid[pos].Caption.clear();
-    f.Cash[pos].Caption.clear();
-    f.Level[pos].Caption.clear();
+    ClearPositionControls(c, pos);
     f.Sysmsg[0].Clear();
     c.seats.player[static_cast<std::size_t>(pos)].name.clear();
     ClearChatMemory(c, pos);
@@ -259,12 +255,7 @@ void HandleTableAnnounce(Client& c, const Packet& p) {
         for (int other = 1; other <= 3; ++other)
             if (!c.seats.player[static_cast<std::size_t>(other)].name.empty()) ClearPositionSeat(c, other);
         StopKeepAlive(c);
-        c.pump.g_ReadyTimer = false;
-        c.pump.g_WatchLink = false;
-        c.pump.g_WatchTicks = 0;
-        c.round.g_GameInProgress = false;
-        c.table.g_TableReset = false;
-        CloseTable(c);
+        StopGameAndCloseTable(c);
         SendLeavePacket(c);
         if (PluginEndDisplayActive(c)) {
             PluginMarkEndDisplayClose(c);
