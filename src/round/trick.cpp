@@ -62,7 +62,7 @@ std::vector<rules::CardValue> DecodeCards(RoundState& r, const Packet& p, bool l
     const int n = p[17];
     auto card = [&](std::size_t at) { return rules::MakeCard(p.at(at + 1), p.at(at)); };
     if (!grouped) {
-        for (int j = 0; j < n && 23 + 2 * j < kPacketSize; ++j) out.push_back(card(22 + 2 * static_cast<std::size_t>(j)));
+        for (int j = 0; j < n && 23 + 2 * static_cast<std::size_t>(j) < kPacketSize; ++j) out.push_back(card(22 + 2 * static_cast<std::size_t>(j)));
         return out;
     }
     std::size_t at = 22;

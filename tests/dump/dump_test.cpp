@@ -146,8 +146,9 @@ TEST_F(DumpFixture, ZOrderAndPicturesFollowTheModel) {
     EXPECT_EQ(button->number("top"), 17.5);
     EXPECT_EQ(clock->number("z"), pic1->number("z") + 1);  // first child drawn right after its container
     for (const json::Value& k : f->find("controls")->arr)
-        if (k.find("container")->isObject() && k.find("container")->string("name") == "Pic1")
+        if (k.find("container")->isObject() && k.find("container")->string("name") == "Pic1") {
             EXPECT_LE(k.number("z"), button->number("z")) << k.string("name");
+        }
 }
 
 TEST_F(DumpFixture, LoginKeyAndProxyPasswordNeverAppear) {

@@ -33,11 +33,11 @@ TEST(LocalTableLeave, DroppedSocketMidRoundReconnectsSilentlyAndTheRoundGoesOn) 
     me.sim.socket.farClose();
     ASSERT_TRUE(t.RunUntil([&] { return Count(me.received, 29) == 1; }, 30'000));
     for (const auto& p : me.received)
-        if (p[3] == 29) EXPECT_EQ(p[15], 1) << "the held seat takes the reconnect";
+        if (p[3] == 29) { EXPECT_EQ(p[15], 1) << "the held seat takes the reconnect"; }
     ASSERT_TRUE(t.RunUntil([&] { return c.login.g_Online; }, 5'000));
     ASSERT_EQ(Count(me.sent, 28), 1);
     for (const auto& p : me.sent)
-        if (p[3] == 28) EXPECT_EQ(U32LE(p, 268), key);
+        if (p[3] == 28) { EXPECT_EQ(U32LE(p, 268), key); }
     EXPECT_TRUE(c.login.g_Online);
     EXPECT_TRUE(c.leave.g_Reconnected);
     EXPECT_FALSE(OtherExitVisible(c));

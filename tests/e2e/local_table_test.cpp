@@ -60,7 +60,7 @@ RoundOutcome PlayToFirstTrick(std::uint64_t seed, bool keen) {
     if (keen) t.loop.afterEvent = [&] { if (!clicked) clicked = ClickFirstOffer(c); };
     EXPECT_TRUE(t.RunUntil([&] { return Count(me.received, 3) >= 1; }, 120'000));
     t.loop.afterEvent = nullptr;
-    if (keen) EXPECT_TRUE(clicked) << "a call was offered during the deal";
+    if (keen) { EXPECT_TRUE(clicked) << "a call was offered during the deal"; }
 
     const Packet* bottom = nullptr;
     for (const auto& p : me.received)

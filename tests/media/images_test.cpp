@@ -63,7 +63,7 @@ TEST_F(MediaTest, EveryTableEntryIsAnEmbeddedPicture) {
         ids.insert(ids.end(), t.operations.begin(), t.operations.end());
         ids.insert(ids.end(), t.readyMarks.begin(), t.readyMarks.end());
         for (int id : ids)
-            if (id != 0) EXPECT_FALSE(sim.resources.gif(id).empty()) << "id " << id << " at scale " << scale;
+            if (id != 0) { EXPECT_FALSE(sim.resources.gif(id).empty()) << "id " << id << " at scale " << scale; }
     }
 }
 

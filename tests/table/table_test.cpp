@@ -100,7 +100,7 @@ TEST_F(TableTest, FourthInfoGivesDistinctVoicesWithinEachSex) {
     for (int p = 0; p < 4; ++p) {
         const auto& u = c.seats.info[static_cast<std::size_t>(p)];
         EXPECT_EQ(u.voiceGroup, "27");
-        if (u.male) EXPECT_TRUE(male.insert(u.voiceCode).second) << u.voiceCode;
+        if (u.male) { EXPECT_TRUE(male.insert(u.voiceCode).second) << u.voiceCode; }
     }
     EXPECT_EQ(male.size(), 3u);
 }
