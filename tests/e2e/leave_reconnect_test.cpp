@@ -9,15 +9,6 @@
 namespace zorvan::test {
 namespace {
 
-server::Options BotTable(std::uint64_t seed) {
-    server::Options o;
-    o.bots = 3;
-    o.seed = seed;
-    return o;
-}
-
-void PressReady(Client& c) { c.main.AnNiu[2].events.Click(c.main.AnNiu[2]); }
-
 TEST(LocalTableLeave, DroppedSocketMidRoundReconnectsSilentlyAndTheRoundGoesOn) {
     LocalTable t(BotTable(21));
     LocalClient& me = t.AddClient("frank");

@@ -137,6 +137,24 @@ private:
     std::vector<std::filesystem::path> dirs_;
 };
 
+// A table where the player sits with three bots.
+inline server::Options BotTable(std::uint64_t seed) {
+    server::Options o;
+    o.bots = 3;
+    o.seed = seed;
+    return o;
+}
+
+// The player's ready action: a click on the ready button.
+inline void PressReady(Client& c) { c.main.AnNiu[2].events.Click(c.main.AnNiu[2]); }
+
+// Waits until the player and the three bots are seated, then presses the ready button.
+inline bool SeatAndPressReady(LocalTable& t, LocalClient& me) {
+    if (!t.RunUntil([&] { return me.c->seats.g_SeatedCount == 4; }, 20'000)) return false;
+    PressReady(*me.c);
+    return true;
+}
+
 // Commands of a packet list.
 inline std::vector<int> Commands(const std::vector<Packet>& ps) {
     std::vector<int> out;

@@ -24,16 +24,6 @@ bool ClickFirstOffer(Client& c) {
     return false;
 }
 
-// The player's ready action (the ready button).
-void PressReady(Client& c) { c.main.AnNiu[2].events.Click(c.main.AnNiu[2]); }
-
-server::Options BotTable(std::uint64_t seed) {
-    server::Options o;
-    o.bots = 3;
-    o.seed = seed;
-    return o;
-}
-
 struct RoundOutcome {
     bool clientTook = false;
     std::vector<Packet> buries;  // command 4 packets the client sent

@@ -23,14 +23,10 @@ void ExpectCleanLog(const LocalTable& t) {
 }
 
 TEST(LocalTableTrickPlay, HintThenPlayOnEveryTurnPlaysTheWholeRound) {
-    server::Options o;
-    o.bots = 3;
-    o.seed = 11;
-    LocalTable t(o);
+    LocalTable t(BotTable(11));
     LocalClient& me = t.AddClient("dave");
     Client& c = *me.c;
-    ASSERT_TRUE(t.RunUntil([&] { return c.seats.g_SeatedCount == 4; }, 20'000));
-    c.main.AnNiu[2].events.Click(c.main.AnNiu[2]);
+    ASSERT_TRUE(SeatAndPressReady(t, me));
 
     int turns = 0;
     while (Count(me.received, 9) == 0) {
@@ -53,14 +49,9 @@ TEST(LocalTableTrickPlay, HintThenPlayOnEveryTurnPlaysTheWholeRound) {
 }
 
 TEST(LocalTableTrickPlay, CountdownPlaysForAnIdleClient) {
-    server::Options o;
-    o.bots = 3;
-    o.seed = 5;
-    LocalTable t(o);
+    LocalTable t(BotTable(5));
     LocalClient& me = t.AddClient("erin");
-    Client& c = *me.c;
-    ASSERT_TRUE(t.RunUntil([&] { return c.seats.g_SeatedCount == 4; }, 20'000));
-    c.main.AnNiu[2].events.Click(c.main.AnNiu[2]);
+    ASSERT_TRUE(SeatAndPressReady(t, me));
     ASSERT_TRUE(t.RunUntil([&] { return Count(me.received, 9) > 0; }, 30 * 60'000));
     EXPECT_GT(Count(me.sent, 7), 0);
     EXPECT_EQ(t.ended, 0);
