@@ -184,12 +184,12 @@ void CreateTableControls(Client& c) {
 void CreateTableControls2(Client& c) {
     MainForm& f = c.main;
     BuildPlayControls(c);
-    // The two message lines and the chat box sit in the bottom bar between the player's panel
+    // The two message lines and the chat box sit in the bottom bar, below the hand, between the player's panel
     // and the room plate: light text on the bar's dark brown, so system lines can be read.
     const ui::Rgb bar{0x37, 0x21, 0x0F};
     for (int i = 0; i < 2; ++i) {
         auto& list = f.Sysmsg[i];
-        Place(c, list, 366, 660 + 30 * i, 262, 26);
+        Place(c, list, 366, 682 + 23 * i, 262, 22);
         list.BackColor = bar;
         list.ForeColor = i == 0 ? ui::Rgb{255, 255, 0} : ui::kWhite;
         list.Visible = true;
